@@ -49,6 +49,7 @@ SHAFT = hexrgb("fffdf5")
 NIB = hexrgb("c9962e")
 NIB_DARK = hexrgb("5a3c10")
 INK = hexrgb("f2c65a")
+NAVY = hexrgb("000080")
 
 
 class Lcg:
@@ -194,7 +195,7 @@ class InkTrail:
         if not (0.0 <= t <= 1.0):
             return None
         dist = abs(math.hypot(dx, dy) - 1.0) * min(self.rx, self.ry)
-        half = self.width * (1.0 - t) ** 0.7 + 0.25
+        half = self.width * t ** 0.7 + 0.25     # thickest where it leaves the nib
         if dist > half:
             return None
         return INK, 1.0
@@ -318,12 +319,14 @@ def median_cut(colours, n):
     return sorted(set(pal))
 
 
-def nearest_index(pal, cache):
+def nearest_index(pal, cache, allowed=None):
+    candidates = range(len(pal)) if allowed is None else allowed
+
     def lookup(c):
         hit = cache.get(c)
         if hit is None:
             # Weighted distance: the eye is most sensitive to green, least to blue.
-            hit = min(range(len(pal)), key=lambda i: 3 * (pal[i][0] - c[0]) ** 2
+            hit = min(candidates, key=lambda i: 3 * (pal[i][0] - c[0]) ** 2
                       + 4 * (pal[i][1] - c[1]) ** 2 + 2 * (pal[i][2] - c[2]) ** 2)
             cache[c] = hit
         return hit
@@ -370,10 +373,10 @@ def write_bmp(path, indices, pal, w, h):
     return path, head + dib
 
 
-def icon_image(rendered, size, bpp, pal):
+def icon_image(rendered, size, bpp, pal, allowed=None):
     """One icon image: BITMAPINFOHEADER (height doubled for the mask), colour
     table, colour bits, then the 1-bpp AND mask (1 = transparent)."""
-    lookup = nearest_index(pal, {})
+    lookup = nearest_index(pal, {}, allowed)
     colour, mask = [], []
     for row in rendered:
         crow, mrow = [], []
@@ -431,11 +434,21 @@ def icon(size, detailed):
         d = math.hypot(x - cx, y - cy)
         if d > r:
             return None
-        rim = smooth(r - 2.5 * k, r, d) if detailed else (1.0 if d > r - 1.2 * k else 0.0)
-        base = sky(x, y, size, size, (cx + 8 * k, cy - 10 * k)) if detailed else SPACE_DEEP
-        return mix(base, hexrgb("3d5fbf") if detailed else hexrgb("0000a0"), rim * 0.8), 1.0
+        if not detailed:
+            return NAVY, 1.0   # flat: anything finer turns to speckle in 16 colours
+        rim = smooth(r - 2.5 * k, r, d)
+        return mix(sky(x, y, size, size, (cx + 8 * k, cy - 10 * k)), hexrgb("3d5fbf"), rim * 0.8), 1.0
+
+    def pixel_stars(x, y):
+        # Single-pixel stars for the 32x32 image, where a soft glow would blur.
+        for sx, sy in ((9, 11), (22, 25), (25, 18), (12, 22)):
+            if int(x) == sx and int(y) == sy:
+                return (1.0, 1.0, 0.0) if sx == 22 else (1.0, 1.0, 1.0), 1.0
+        return None
 
     layers = [disc]
+    if not detailed and size >= 32:
+        layers.append(pixel_stars)
     if detailed:
         planet = Planet(cx - 9 * k, cy - 8 * k, 8 * k, ring=True)
         layers += [planet.sample_back, planet.sample_body, planet.sample_front]
@@ -459,8 +472,12 @@ def build():
     opaque = [rgb for row in big for rgb, a in row if a >= 0.5]
     big_pal = [(0, 0, 0)] + [c for c in median_cut(opaque, 255) if c != (0, 0, 0)]
     images = [(64, 8, icon_image(big, 64, 8, big_pal[:256]))]
+    # The small images keep to the colours of the picture (black, navy, olive,
+    # greys, yellow, white): the edge of the feather over navy would otherwise
+    # pick up stray teal or purple pixels.
+    allowed = [0, 3, 4, 7, 8, 11, 15]
     for size in (32, 16):
-        images.append((size, 4, icon_image(icon(size, detailed=False), size, 4, VGA16)))
+        images.append((size, 4, icon_image(icon(size, detailed=False), size, 4, VGA16, allowed)))
     files.append(write_ico(os.path.join(HERE, "Quillmere.ico"), images))
     return files
 

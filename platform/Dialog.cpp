@@ -1,0 +1,222 @@
+// The dialog procedure, the modal run and the OK and Cancel commands.
+#include "platform/Dialog.h"
+
+#include "platform/ErrorReport.h"
+#include "platform/WinApp.h"
+
+#include <new>
+
+namespace {
+
+// Nesting depth of modal runs: a quit message that reaches an inner run is
+// posted again so that the runs outside it end too.
+int g_modalDepth = 0;
+
+// Messages whose dialog-procedure result is the message's own result rather
+// than a handled flag.
+bool ReturnsValueDirectly(UINT message) {
+    switch (message) {
+    case WM_INITDIALOG:
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct TemplatePlacement {
+    DWORD style;
+    short x;
+    short y;
+};
+
+// Reads style and position from a standard or an extended dialog template.
+TemplatePlacement ReadPlacement(const void* resource) {
+    const auto* words = static_cast<const WORD*>(resource);
+    if (words[0] == 1 && words[1] == 0xFFFF) {
+        const auto* ex = static_cast<const BYTE*>(resource);
+        // DLGTEMPLATEEX: dlgVer, signature, helpID, exStyle, style, cDlgItems, x, y
+        DWORD style;
+        short x, y;
+        memcpy(&style, ex + 12, sizeof style);
+        memcpy(&x, ex + 18, sizeof x);
+        memcpy(&y, ex + 20, sizeof y);
+        return {style, x, y};
+    }
+    const auto* plain = static_cast<const DLGTEMPLATE*>(resource);
+    return {plain->style, plain->x, plain->y};
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, &CDialog::OnOK)
+    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::EndDialog(int result) {
+    m_nModalResult = result;
+    m_bModalEnded = true;
+}
+
+INT_PTR CDialog::DoModal() {
+    HINSTANCE instance = AfxGetInstanceHandle();
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(m_nIDTemplate), MAKEINTRESOURCEA(5));
+    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+    m_lpTemplate = loaded ? LockResource(loaded) : nullptr;
+    if (m_lpTemplate == nullptr)
+        return -1;
+
+    CWnd* ownerWnd = m_pParentWnd != nullptr ? m_pParentWnd : AfxGetMainWnd();
+    HWND owner = ownerWnd != nullptr ? ownerWnd->m_hWnd : nullptr;
+    const bool disabledOwner = owner != nullptr && ::IsWindowEnabled(owner);
+    if (disabledOwner)
+        ::EnableWindow(owner, FALSE);
+
+    m_bModalEnded = false;
+    m_nModalResult = -1;
+    HWND created = CreateDialogIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(m_lpTemplate),
+                                              owner, &CDialog::DialogProc,
+                                              reinterpret_cast<LPARAM>(this));
+    if (created != nullptr)
+        RunModalLoop();
+
+    if (m_hWnd != nullptr)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    if (disabledOwner) {
+        ::EnableWindow(owner, TRUE);
+        if (m_hWnd != nullptr && ::GetActiveWindow() == m_hWnd)
+            ::SetActiveWindow(owner);
+    }
+    if (m_hWnd != nullptr) {
+        // The one call into the dialog outside message handling: its errors
+        // are reported here, as a handler's would be.
+        try {
+            DestroyWindow();
+        } catch (const CException& e) {
+            ReportException(m_hWnd, e);
+        } catch (const std::bad_alloc&) {
+            ReportOutOfMemory(m_hWnd);
+        }
+        if (m_hWnd != nullptr)
+            CWnd::DestroyWindow();
+    }
+    m_lpTemplate = nullptr;
+    return m_nModalResult;
+}
+
+void CDialog::RunModalLoop() {
+    ++g_modalDepth;
+    MSG msg;
+    while (!m_bModalEnded) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            if (got == 0 && g_modalDepth > 1)
+                PostQuitMessage(static_cast<int>(msg.wParam));
+            m_nModalResult = -1;
+            break;
+        }
+        if (m_hWnd == nullptr || !IsDialogMessageA(m_hWnd, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    --g_modalDepth;
+}
+
+BOOL CDialog::HandleInitDialog() {
+    BOOL result = FALSE;
+    try {
+        result = OnInitDialog();
+    } catch (const CException& e) {
+        // The rest of the initialisation is skipped; it counts as having
+        // returned false, and the dialog runs on.
+        ReportException(m_hWnd, e);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory(m_hWnd);
+    }
+    CenterIfAutoPlaced();
+    return result;
+}
+
+void CDialog::CenterIfAutoPlaced() {
+    // A dialog that has not placed itself (hidden at creation, at 0,0, no
+    // positioning style) is centred when its owner is disabled for a modal run
+    // or when it has no owner.
+    if (m_lpTemplate == nullptr || ::IsWindowVisible(m_hWnd))
+        return;
+    const TemplatePlacement placement = ReadPlacement(m_lpTemplate);
+    if ((placement.style & (DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE | WS_CHILD)) != 0 ||
+        placement.x != 0 || placement.y != 0)
+        return;
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (owner != nullptr && ::IsWindowEnabled(owner))
+        return;
+    CenterWindow();
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialog* self;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        self->m_hWnd = hwnd;
+        return self->HandleInitDialog();
+    }
+    self = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (self == nullptr)
+        return FALSE;
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        self->m_hWnd = nullptr;
+        return FALSE;
+    }
+
+    LRESULT result = 0;
+    bool handled = false;
+    // The one place that catches: an error that leaves a handler is reported
+    // for that message, and the dialog goes on running.
+    try {
+        handled = self->OnWndMsg(message, wParam, lParam, result);
+    } catch (const CException& e) {
+        ReportException(hwnd, e);
+        handled = true;
+        result = 0;
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory(hwnd);
+        handled = true;
+        result = 0;
+    }
+    if (!handled)
+        return FALSE;
+    if (ReturnsValueDirectly(message))
+        return static_cast<INT_PTR>(result);
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}

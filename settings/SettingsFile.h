@@ -1,0 +1,16 @@
+// Reading and writing "Quillmere.sav" in the current directory through the
+// archive; the record's own Serialize decides what goes in and out.
+#pragma once
+
+#include "platform/Wnd.h"
+
+// Opens the file for reading, exclusively. A file that cannot be opened, for
+// any reason, is skipped without a word. A short file or a read error throws
+// the framework's error; the file is closed and its contents never change.
+void LoadSettingsFile(CObject& record);
+
+// Writes the file whole or not at all: the bytes go to a temporary file
+// beside it, which then replaces it. The record's Serialize always runs, even
+// when the file cannot be written; the failure is thrown afterwards and the
+// previous file stays as it was.
+void SaveSettingsFile(CObject& record);

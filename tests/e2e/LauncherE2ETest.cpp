@@ -1,0 +1,466 @@
+// End-to-end tests: the real Quillmere.exe, started from a folder of its own
+// against a game folder made here, worked through its windows as a person
+// works it, and judged by what it shows and the files it leaves.
+//
+// Input is real: SendInput keystrokes and mouse clicks, after the target
+// window has been brought to the foreground (Wine lets any process do that,
+// and it routes SendInput through the same hardware queue as X11 events, so
+// the dialog manager sees exactly what a person's keys and clicks give).
+// Only the About command is posted as WM_SYSCOMMAND, to reach identifiers that
+// no menu item carries.
+#include "LauncherDriver.h"
+#include "ui/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace e2e;
+using Bytes = std::vector<unsigned char>;
+
+const char kTargetFolder[] =
+    "GameDataSets\\Classic_01\\GameAssets\\Common\\Graphics\\UI\\PlayingGame";
+const char kSettingsFile[] = "Quillmere.sav";
+const char kGameLog[] = "moo3-started.log";
+
+const Bytes kDefaultSettings = {0x01, 0, 0, 0, 0, 0, 0, 0, 0x3C, 0, 0, 0, 0, 0, 0, 0};
+
+std::string Hex(const std::optional<Bytes>& bytes) {
+    if (!bytes) return "(no file)";
+    std::string text;
+    char b[4];
+    for (unsigned char c : *bytes) {
+        std::snprintf(b, sizeof b, "%02X ", c);
+        text += b;
+    }
+    return text.empty() ? "(empty)" : text;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (int i = 0; i < 2; ++i) {  // the command line, last, may hold tabs
+        size_t tab = line.find('\t', start);
+        if (tab == std::string::npos) break;
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+class LauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto paths = ProgramPathsFromCommandLine();
+        ASSERT_TRUE(paths) << "usage: <driver> <Quillmere.exe> <Moo3.exe>";
+        paths_ = *paths;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        scratch_.emplace(name);
+        gameFolder_ = scratch_->path() + "\\game";
+        startFolder_ = scratch_->path() + "\\start";
+        ASSERT_TRUE(MakeDirectories(gameFolder_ + "\\" + kTargetFolder));
+        ASSERT_TRUE(MakeDirectories(startFolder_));
+        ASSERT_TRUE(CopyFileA(paths_.game.c_str(), (gameFolder_ + "\\Moo3.exe").c_str(), FALSE))
+            << paths_.game;
+        // Inherited by the launcher and through it by the stand-in game,
+        // which then records its start and exits without a window.
+        SetEnvironmentVariableA("QUILLMERE_FAKE_GAME_EXIT", "1");
+        RegisterGameFolder(gameFolder_);
+    }
+
+    void TearDown() override {
+        launcher_.Terminate();
+        registration_.reset();
+        if (!HasFailure() && scratch_) RemoveTree(scratch_->path());
+    }
+
+    void RegisterGameFolder(const std::optional<std::string>& folder) {
+        registration_.reset();
+        registration_.emplace(folder);
+        ASSERT_TRUE(registration_->ok()) << "cannot write the game's registry value";
+    }
+
+    // Starts the launcher from the start folder and waits for its dialog.
+    HWND StartLauncher(const std::string& exe = {}) {
+        if (!launcher_.Start(exe.empty() ? paths_.launcher : exe, startFolder_)) {
+            ADD_FAILURE() << "cannot start " << (exe.empty() ? paths_.launcher : exe)
+                          << ", error " << GetLastError();
+            return nullptr;
+        }
+        HWND main = launcher_.WaitForMainWindow();
+        if (!main) ADD_FAILURE() << "no visible window \"Quillmere\" within 15 s";
+        return main;
+    }
+
+    std::string GameFile(const char* name) const { return gameFolder_ + "\\" + name; }
+
+    // Tab from "Exit", where the focus starts, to the cycle time field; the
+    // dialog manager selects the field's whole text on the way in.
+    bool FocusCycleTimeField(HWND main) {
+        if (!BringToFront(main)) return false;
+        for (int i = 0; i < 3; ++i) PressKey(VK_TAB);
+        return WaitUntil([&] { return GetDlgCtrlID(FocusedControl(main)) == IDC_CYCLE_TIME; });
+    }
+
+    void TypeIntoCycleTime(HWND main, const std::string& text) {
+        ASSERT_TRUE(FocusCycleTimeField(main));
+        TypeText(text);
+        ASSERT_TRUE(WaitUntil([&] { return ControlText(Control(main, IDC_CYCLE_TIME)) == text; }))
+            << "field shows \"" << ControlText(Control(main, IDC_CYCLE_TIME)) << "\"";
+    }
+
+    // Waits for a message box, checks what it says, and closes it with Enter.
+    void ExpectMessageBoxAndConfirm(const std::string& caption, const std::string& text,
+                                    BoxIcon icon) {
+        HWND box = launcher_.WaitForMessageBox();
+        ASSERT_TRUE(box) << "no message box \"" << text << "\"";
+        MessageBoxContent shown = ReadMessageBox(box);
+        EXPECT_EQ(caption, shown.caption);
+        EXPECT_EQ(text, shown.text);
+        EXPECT_EQ(1, shown.buttons);
+        EXPECT_EQ(ToString(icon), std::string(ToString(shown.icon)));
+        ASSERT_TRUE(BringToFront(box));
+        PressKey(VK_RETURN);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }))
+            << "Enter did not close the message box";
+    }
+
+    void ExpectDefaultsShown(HWND main) {
+        EXPECT_EQ(BST_CHECKED, CheckState(main, IDC_USE_EOTBIR));
+        EXPECT_EQ(BST_UNCHECKED, CheckState(main, IDC_PRE_WARP));
+        EXPECT_EQ("60", ControlText(Control(main, IDC_CYCLE_TIME)));
+        EXPECT_EQ(BST_CHECKED, CheckState(main, IDC_ORDER_RANDOM));
+        EXPECT_EQ(BST_UNCHECKED, CheckState(main, IDC_ORDER_NAME));
+    }
+
+    // The stand-in game's start records, once `count` of them have arrived
+    // and no further one within a second.
+    std::vector<std::string> GameStarts(size_t count) {
+        std::string log = GameFile(kGameLog);
+        WaitUntil([&] { return ReadLines(log).size() >= count; }, kStartTimeoutMs);
+        Sleep(1000);
+        return ReadLines(log);
+    }
+
+    void ExpectStartedFromGameFolder(const std::string& record) {
+        std::vector<std::string> fields = SplitTabs(record);
+        ASSERT_EQ(3u, fields.size()) << record;
+        EXPECT_PRED2(SamePath, gameFolder_, fields[0]) << "current directory of the game";
+        EXPECT_PRED2(SamePath, gameFolder_ + "\\Moo3.exe", fields[1]) << "game executable";
+        EXPECT_EQ("Moo3.exe", fields[2]) << "game command line";
+    }
+
+    ProgramPaths paths_;
+    std::optional<ScratchFolder> scratch_;
+    std::string gameFolder_, startFolder_;
+    std::optional<GameFolderRegistration> registration_;
+    LauncherProcess launcher_;
+};
+
+// ---------------------------------------------------------------------------
+// Start, close, Run.
+
+TEST_F(LauncherTest, FirstStartShowsDefaultsWithFocusOnExit) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    ExpectDefaultsShown(main);
+    EXPECT_FALSE(IsWindowEnabled(Control(main, IDC_PRE_WARP))) << "\"Pre-Warp\" must be greyed";
+    EXPECT_EQ(IDCANCEL, GetDlgCtrlID(FocusedControl(main)));
+}
+
+TEST_F(LauncherTest, TabVisitsExitRunUseEotbirCycleTimeAndWrapsAround) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(BringToFront(main));
+    // "Pre-Warp" is a disabled tab stop and the radio buttons are none.
+    const int order[] = {IDC_RUN, IDC_USE_EOTBIR, IDC_CYCLE_TIME, IDCANCEL, IDC_RUN};
+    for (int expected : order) {
+        PressKey(VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return GetDlgCtrlID(FocusedControl(main)) == expected; }))
+            << "expected focus on " << expected << ", got "
+            << GetDlgCtrlID(FocusedControl(main));
+    }
+}
+
+TEST_F(LauncherTest, ExitEscapeAndAltF4EndTheLauncher) {
+    struct Way {
+        const char* name;
+        void (*act)(HWND main);
+    };
+    const Way ways[] = {
+        {"click on Exit", [](HWND main) { Click(Control(main, IDCANCEL)); }},
+        {"Escape key", [](HWND main) { BringToFront(main); PressKey(VK_ESCAPE); }},
+        {"Alt+F4", [](HWND main) { BringToFront(main); PressKeyWith(VK_MENU, VK_F4); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        HWND main = StartLauncher();
+        ASSERT_TRUE(main);
+        way.act(main);
+        EXPECT_TRUE(launcher_.WaitForExit()) << "launcher still running";
+        launcher_.Terminate();
+    }
+}
+
+TEST_F(LauncherTest, RunWithRotationOffStartsGameOnceFromGameFolderAndCloses) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(Click(Control(main, IDC_USE_EOTBIR)));
+    ASSERT_TRUE(WaitUntil([&] { return CheckState(main, IDC_USE_EOTBIR) == BST_UNCHECKED; }));
+    ASSERT_TRUE(Click(Control(main, IDC_RUN)));
+
+    EXPECT_TRUE(launcher_.WaitForExit()) << "launcher still running after Run";
+    std::vector<std::string> starts = GameStarts(1);
+    ASSERT_EQ(1u, starts.size()) << "game starts recorded in " << GameFile(kGameLog);
+    ExpectStartedFromGameFolder(starts[0]);
+    // The closing save stores the cleared box.
+    const Bytes stored = {0, 0, 0, 0, 0, 0, 0, 0, 0x3C, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(Hex(stored), Hex(ReadBytes(GameFile(kSettingsFile))));
+}
+
+TEST_F(LauncherTest, RunWithRotationOnStartsGameEachTimeAndStaysOpen) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    for (size_t press = 1; press <= 2; ++press) {
+        SCOPED_TRACE(press);
+        ASSERT_TRUE(Click(Control(main, IDC_RUN)));
+        std::vector<std::string> starts = GameStarts(press);
+        ASSERT_EQ(press, starts.size());
+        ExpectStartedFromGameFolder(starts.back());
+        EXPECT_TRUE(launcher_.running());
+        EXPECT_TRUE(IsWindowVisible(main));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// About box and system menu.
+
+TEST_F(LauncherTest, AboutBoxOpensForSystemCommands16To31AndReturnsToMainDialog) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    RECT mainRect;
+    GetWindowRect(main, &mainRect);
+
+    struct Case {
+        WPARAM command;
+        const char* closeBy;
+    };
+    const Case cases[] = {{IDM_ABOUTBOX, "Enter"}, {31, "OK"}, {IDM_ABOUTBOX + 5, "Escape"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "WM_SYSCOMMAND " << c.command << ", closed by "
+                                        << c.closeBy);
+        ASSERT_TRUE(PostMessageA(main, WM_SYSCOMMAND, c.command, 0));
+        HWND about = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr;
+        }));
+        EXPECT_EQ(main, GetWindow(about, GW_OWNER));
+        EXPECT_FALSE(IsWindowEnabled(main)) << "main dialog must be disabled meanwhile";
+        EXPECT_EQ(IDOK, GetDlgCtrlID(FocusedControl(about)));
+        // Centred over the main dialog, which lies well within the screen.
+        RECT r;
+        GetWindowRect(about, &r);
+        EXPECT_NEAR((mainRect.left + mainRect.right) / 2, (r.left + r.right) / 2, 2);
+        EXPECT_NEAR((mainRect.top + mainRect.bottom) / 2, (r.top + r.bottom) / 2, 2);
+
+        if (std::string(c.closeBy) == "OK") {
+            ASSERT_TRUE(Click(Control(about, IDOK)));
+        } else {
+            ASSERT_TRUE(BringToFront(about));
+            PressKey(std::string(c.closeBy) == "Enter" ? VK_RETURN : VK_ESCAPE);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "About box still open";
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+        EXPECT_TRUE(WaitUntil([&] { return ActiveWindow(main) == main; }))
+            << "main dialog not active again";
+    }
+
+    // 32 is no About command. Sent, not posted: the call returns only after
+    // the launcher has handled it, and it would not return while an About
+    // box were open.
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(main, WM_SYSCOMMAND, 32, 0, SMTO_ABORTIFHUNG, 3000, &result))
+        << "WM_SYSCOMMAND 32 did not return";
+    EXPECT_FALSE(launcher_.FindWindowTitled("About Quillmere"));
+    EXPECT_TRUE(IsWindowEnabled(main));
+}
+
+TEST_F(LauncherTest, AboutBoxOpensFromSystemMenuByKeyboard) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(BringToFront(main));
+    // Alt+Space opens the system menu; "A" is the mnemonic of
+    // "&About Quillmere...", and no standard item uses it.
+    PressKeyWith(VK_MENU, VK_SPACE);
+    ASSERT_TRUE(WaitUntil([] {
+        HWND menu = FindWindowA("#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    })) << "system menu did not open";
+    PressKey('A');
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr; }));
+    ASSERT_TRUE(BringToFront(about));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+}
+
+// ---------------------------------------------------------------------------
+// Settings file and validation.
+
+TEST_F(LauncherTest, FirstExitWritesDefaultSettingsIntoGameFolder) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(Click(Control(main, IDCANCEL)));
+    ASSERT_TRUE(launcher_.WaitForExit());
+    EXPECT_EQ(Hex(kDefaultSettings), Hex(ReadBytes(GameFile(kSettingsFile))));
+    EXPECT_FALSE(ReadBytes(startFolder_ + "\\" + kSettingsFile)) << "written into start folder";
+}
+
+TEST_F(LauncherTest, WithoutRegistryValueSettingsStayInStartFolder) {
+    RegisterGameFolder(std::nullopt);
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(Click(Control(main, IDCANCEL)));
+    ASSERT_TRUE(launcher_.WaitForExit());
+    EXPECT_EQ(Hex(kDefaultSettings), Hex(ReadBytes(startFolder_ + "\\" + kSettingsFile)));
+    EXPECT_FALSE(ReadBytes(GameFile(kSettingsFile)));
+}
+
+TEST_F(LauncherTest, StoredSettingsAreShownAndWrittenBackOnExit) {
+    struct Case {
+        const char* name;
+        Bytes stored;
+        int useEotbir, preWarp;
+        const char* cycleTime;
+        bool byName;
+        const char* closingMessage;  // the range message when the field is out of range
+        Bytes after;
+    };
+    const Case cases[] = {
+        {"both cleared, 1000, name order",
+         {0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 0x03, 0, 0, 0x01, 0, 0, 0},
+         BST_UNCHECKED, BST_UNCHECKED, "1000", true, nullptr,
+         {0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 0x03, 0, 0, 0x01, 0, 0, 0}},
+        {"Pre-Warp set, order flag 7 kept",
+         {0x01, 0, 0, 0, 0x01, 0, 0, 0, 0x05, 0, 0, 0, 0x07, 0, 0, 0},
+         BST_CHECKED, BST_CHECKED, "5", true, nullptr,
+         {0x01, 0, 0, 0, 0x01, 0, 0, 0, 0x05, 0, 0, 0, 0x07, 0, 0, 0}},
+        {"20 bytes: the first 16 count",
+         {0x01, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0, 0, 0, 0, 0, 0, 0, 0xAA, 0xBB, 0xCC, 0xDD},
+         BST_CHECKED, BST_UNCHECKED, "10", false, nullptr,
+         {0x01, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0, 0, 0, 0, 0, 0, 0}},
+        {"flag 5 cleared, cycle time of all bits set",
+         {0x05, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0},
+         BST_UNCHECKED, BST_UNCHECKED, "4294967295", false,
+         "Please enter an integer between 1 and 1000.",
+         {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteBytes(GameFile(kSettingsFile), c.stored));
+        HWND main = StartLauncher();
+        ASSERT_TRUE(main);
+        EXPECT_FALSE(launcher_.FindMessageBox()) << "no message expected at start";
+        EXPECT_EQ(c.useEotbir, CheckState(main, IDC_USE_EOTBIR));
+        EXPECT_EQ(c.preWarp, CheckState(main, IDC_PRE_WARP));
+        EXPECT_EQ(c.cycleTime, ControlText(Control(main, IDC_CYCLE_TIME)));
+        EXPECT_EQ(c.byName ? BST_CHECKED : BST_UNCHECKED, CheckState(main, IDC_ORDER_NAME));
+        EXPECT_EQ(c.byName ? BST_UNCHECKED : BST_CHECKED, CheckState(main, IDC_ORDER_RANDOM));
+
+        ASSERT_TRUE(Click(Control(main, IDCANCEL)));
+        if (c.closingMessage)
+            ExpectMessageBoxAndConfirm("Quillmere", c.closingMessage, BoxIcon::Exclamation);
+        ASSERT_TRUE(launcher_.WaitForExit());
+        EXPECT_EQ(Hex(c.after), Hex(ReadBytes(GameFile(kSettingsFile))));
+        launcher_.Terminate();
+    }
+}
+
+TEST_F(LauncherTest, UnparsableCycleTimeOnEnterKeepsDialogOpenWithTextSelected) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    TypeIntoCycleTime(main, "abc");
+    PressKey(VK_RETURN);
+    ExpectMessageBoxAndConfirm("Quillmere", "Please enter a positive integer.",
+                               BoxIcon::Exclamation);
+    ASSERT_TRUE(launcher_.running()) << "Enter with an invalid cycle time closed the launcher";
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_TRUE(WaitUntil([&] { return GetDlgCtrlID(FocusedControl(main)) == IDC_CYCLE_TIME; }))
+        << "focus on " << GetDlgCtrlID(FocusedControl(main));
+    DWORD_PTR selection = 0;
+    SendMessageTimeoutA(Control(main, IDC_CYCLE_TIME), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 3000,
+                        &selection);
+    EXPECT_EQ(0u, LOWORD(selection)) << "selection start";
+    EXPECT_EQ(3u, HIWORD(selection)) << "selection end";
+
+    // Closing takes the field once more, fails the same way, and stores the
+    // cycle time the record held before.
+    ASSERT_TRUE(Click(Control(main, IDCANCEL)));
+    ExpectMessageBoxAndConfirm("Quillmere", "Please enter a positive integer.",
+                               BoxIcon::Exclamation);
+    ASSERT_TRUE(launcher_.WaitForExit());
+    EXPECT_EQ(Hex(kDefaultSettings), Hex(ReadBytes(GameFile(kSettingsFile))));
+}
+
+TEST_F(LauncherTest, ZeroCycleTimeIsReportedWhileClosingAndStored) {
+    HWND main = StartLauncher();
+    ASSERT_TRUE(main);
+    TypeIntoCycleTime(main, "0");
+    ASSERT_TRUE(Click(Control(main, IDCANCEL)));
+    HWND box = launcher_.WaitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(IsWindowVisible(main)) << "the dialog is hidden before the closing exchange";
+    ExpectMessageBoxAndConfirm("Quillmere", "Please enter an integer between 1 and 1000.",
+                               BoxIcon::Exclamation);
+    ASSERT_TRUE(launcher_.WaitForExit());
+    const Bytes stored = {0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(Hex(stored), Hex(ReadBytes(GameFile(kSettingsFile))));
+}
+
+TEST_F(LauncherTest, RenamedExecutableCaptionsItsMessagesWithItsOwnName) {
+    std::string renamed = scratch_->path() + "\\Renamed Launcher.exe";
+    ASSERT_TRUE(CopyFileA(paths_.launcher.c_str(), renamed.c_str(), FALSE));
+    HWND main = StartLauncher(renamed);
+    ASSERT_TRUE(main);
+    TypeIntoCycleTime(main, "abc");
+    PressKey(VK_RETURN);
+    ExpectMessageBoxAndConfirm("Renamed Launcher", "Please enter a positive integer.",
+                               BoxIcon::Exclamation);
+}
+
+TEST_F(LauncherTest, ShortSettingsFileIsReportedBeforeTheDialogThenDefaultsApply) {
+    const Bytes shortFiles[] = {
+        {},
+        {0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 0x03, 0, 0, 0x01, 0, 0},
+    };
+    for (const Bytes& stored : shortFiles) {
+        SCOPED_TRACE(testing::Message() << stored.size() << "-byte file");
+        ASSERT_TRUE(WriteBytes(GameFile(kSettingsFile), stored));
+        ASSERT_TRUE(launcher_.Start(paths_.launcher, startFolder_));
+        HWND box = launcher_.WaitForMessageBox(kStartTimeoutMs);
+        ASSERT_TRUE(box) << "no end-of-file message";
+        HWND hidden = launcher_.MainWindow();
+        EXPECT_TRUE(!hidden || !IsWindowVisible(hidden)) << "dialog shown before the message";
+        ExpectMessageBoxAndConfirm("Quillmere",
+                                   "An attempt was made to access an unnamed file past its end.",
+                                   BoxIcon::Stop);
+
+        HWND main = launcher_.WaitForMainWindow();
+        ASSERT_TRUE(main) << "dialog did not open after the message";
+        ExpectDefaultsShown(main);
+        ASSERT_TRUE(Click(Control(main, IDCANCEL)));
+        ASSERT_TRUE(launcher_.WaitForExit());
+        EXPECT_EQ(Hex(kDefaultSettings), Hex(ReadBytes(GameFile(kSettingsFile))));
+        launcher_.Terminate();
+    }
+}
+
+}  // namespace
