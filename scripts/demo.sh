@@ -1,0 +1,121 @@
+#!/bin/sh
+# The demo: Quillmere.exe from build/cross in a private Wine prefix, pointed
+# at a demo game folder with sample pictures and the stand-in game.
+# With a reachable $DISPLAY it runs for the person until closed; without one
+# it runs on a virtual display and leaves screenshots in build/cross/demo/.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/cross"
+demo="$build/demo"
+prefix="$demo/prefix"
+game="$demo/game"
+launcher="$build/Quillmere.exe"
+standin="$build/tools/Moo3.exe"
+target_dir="$game/GameDataSets/Classic_01/GameAssets/Common/Graphics/UI/PlayingGame"
+
+fail() { echo "demo: $*" >&2; exit 1; }
+
+[ -f "$launcher" ] || fail "$launcher is missing; build first: cmake --preset cross && cmake --build --preset cross"
+[ -f "$standin" ] || fail "$standin is missing; build first: cmake --preset cross && cmake --build --preset cross"
+for tool in wine wineserver convert; do
+  command -v "$tool" >/dev/null 2>&1 || fail "'$tool' is not installed"
+done
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# picture FILE COLOUR LABEL: a 640 x 480 picture with a big label; plain
+# gradients when ImageMagick finds no font to draw with.
+picture() {
+  convert -size 640x480 "xc:$2" -font DejaVu-Sans-Bold -gravity center -pointsize 160 \
+      -fill white -annotate 0 "$3" "$1" 2>/dev/null ||
+    convert -size 640x480 "xc:$2" -gravity center -pointsize 160 \
+      -fill white -annotate 0 "$3" "$1" 2>/dev/null ||
+    convert -size 640x480 "gradient:$2-white" "$1"
+}
+
+echo "demo: preparing $demo"
+mkdir -p "$demo"
+sh "$root/scripts/wine-prefix.sh" "$prefix"
+
+rm -rf "$game"
+mkdir -p "$game/EOTBIR" "$target_dir"
+cp "$standin" "$game/Moo3.exe"
+n=1
+for colour in navy darkgreen maroon purple darkorange; do
+  picture "$game/EOTBIR/$n.png" "$colour" "$n"
+  n=$((n + 1))
+done
+picture "$target_dir/pic_waitingbkgd.png" gray30 "wait"
+# Settings for watching the rotation: "Use EOTBIR:" on, a 3-second cycle,
+# pictures in name order (four 32-bit little-endian values).
+printf '\001\000\000\000\000\000\000\000\003\000\000\000\001\000\000\000' > "$game/Quillmere.sav"
+
+game_win=$(printf 'Z:%s' "$game" | tr / '\\')
+wine reg add 'HKLM\SOFTWARE\Infogrames\Master of Orion III' /v 'Program Location' \
+  /d "$game_win" /f /reg:32 >/dev/null 2>&1 || fail "cannot write the registry value"
+wineserver -p  # keep the server up: later starts take half a second
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "demo: starting Quillmere on $DISPLAY; Run starts the stand-in game, Exit ends the demo"
+  cd "$demo"
+  wine "$launcher" || true
+  echo "demo: the stand-in game window, if open, stays until you close it"
+  exit 0
+fi
+
+# No display: a virtual one, screenshots, and everything closed again.
+for tool in Xvfb xdotool import xdpyinfo; do
+  command -v "$tool" >/dev/null 2>&1 || fail "'$tool' is not installed"
+done
+display=""
+n=90
+while [ "$n" -lt 200 ]; do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+  n=$((n + 1))
+done
+[ -n "$display" ] || fail "no free X display number found"
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+
+# wait_for SECONDS COMMAND...: polls every half second.
+wait_for() {
+  limit=$(( $1 * 2 )); shift
+  i=0
+  while [ "$i" -lt "$limit" ]; do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.5
+    i=$((i + 1))
+  done
+  return 1
+}
+
+wait_for 10 xdpyinfo || fail "the virtual display $display did not start"
+echo "demo: no display; running on virtual display $display"
+(cd "$demo" && exec wine "$launcher") >/dev/null 2>&1 &
+
+wait_for 30 xdotool search --onlyvisible --name '^Quillmere$' ||
+  fail "the window \"Quillmere\" did not appear within 30 s"
+sleep 1  # let it paint
+import -window root "$demo/launcher.png"
+echo "demo: screenshot of the launcher: $demo/launcher.png"
+
+# Run with rotation on: the focus starts on "Exit", Tab moves it to "Run".
+xdotool key Tab space
+if wait_for 15 xdotool search --onlyvisible --name 'Master of Orion III \(stand-in\)'; then
+  sleep 8  # a few 3-second periods of rotation
+  window=$(xdotool search --onlyvisible --name 'Master of Orion III \(stand-in\)' | head -n 1)
+  import -window "$window" "$demo/game.png"
+  echo "demo: screenshot of the stand-in game: $demo/game.png"
+else
+  echo "demo: the stand-in game did not start; no game screenshot"
+fi
+exit 0
