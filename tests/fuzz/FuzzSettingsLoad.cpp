@@ -103,9 +103,14 @@ std::string Describe(const Outcome& o) {
 } // namespace
 
 bool CheckInput(const std::uint8_t* data, std::size_t size, std::string& report) {
+    static const Bytes kFiller = [] {
+        Bytes filler(4090);
+        for (std::size_t i = 0; i < filler.size(); ++i)
+            filler[i] = static_cast<std::uint8_t>(i * 131 + 7);
+        return filler;
+    }();
     Bytes padded(data, data + size);
-    for (std::size_t i = 0; i < 4090; ++i)
-        padded.push_back(static_cast<std::uint8_t>(i * 131 + 7));
+    padded.insert(padded.end(), kFiller.begin(), kFiller.end());
     const Bytes files[] = {Bytes(data, data + size), padded};
     for (const Bytes& file : files) {
         const Outcome want = Model(file);

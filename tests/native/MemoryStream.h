@@ -35,10 +35,14 @@ public:
         if (got != 0)
             std::memcpy(out, m_data.data() + m_position, got);
         // The caller promised room for `count` bytes, and nothing beyond the
-        // bytes returned may be relied on: scribble over the rest, so that a
-        // request larger than the caller's buffer shows up under the address
-        // sanitizer and stale bytes never pass for data.
-        std::memset(out + got, 0xCD, count - got);
+        // bytes returned may be relied on: touch the first and the last byte
+        // not returned, so that a request larger than the caller's buffer
+        // shows up under the address sanitizer and a stale byte right after
+        // the data does not pass for data.
+        if (got < count) {
+            out[got] = 0xCD;
+            out[count - 1] = 0xCD;
+        }
         m_position += got;
         return got;
     }
