@@ -13,16 +13,61 @@ game="$demo/game"
 launcher="$build/Quillmere.exe"
 standin="$build/tools/Moo3.exe"
 target_dir="$game/GameDataSets/Classic_01/GameAssets/Common/Graphics/UI/PlayingGame"
+game_title='^Master of Orion III \(stand-in\)$'  # a regular expression for xdotool
 
 fail() { echo "demo: $*" >&2; exit 1; }
+need() {
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || fail "'$tool' is not installed"
+  done
+}
 
-[ -f "$launcher" ] || fail "$launcher is missing; build first: cmake --preset cross && cmake --build --preset cross"
-[ -f "$standin" ] || fail "$standin is missing; build first: cmake --preset cross && cmake --build --preset cross"
-for tool in wine wineserver convert; do
-  command -v "$tool" >/dev/null 2>&1 || fail "'$tool' is not installed"
+# wait_for SECONDS COMMAND...: polls every half second until COMMAND succeeds.
+wait_for() {
+  limit=$(( $1 * 2 )); shift
+  i=0
+  while [ "$i" -lt "$limit" ]; do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.5
+    i=$((i + 1))
+  done
+  return 1
+}
+
+for f in "$launcher" "$standin"; do
+  [ -f "$f" ] || fail "$f is missing; build first: cmake --preset cross && cmake --build --preset cross"
 done
+need wine wineserver convert
 
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$demo"
+
+# The display comes first: Wine's desktop process starts with the first Wine
+# command and keeps the display it found then.
+interactive=no
+xvfb_pid=""
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  interactive=yes
+else
+  need Xvfb xdotool import xdpyinfo
+  display=""
+  n=90
+  while [ "$n" -lt 200 ]; do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+    n=$((n + 1))
+  done
+  [ -n "$display" ] || fail "no free X display number found"
+  cleanup() {
+    wineserver -k 2>/dev/null || true
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  }
+  trap cleanup EXIT
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY="$display"
+  wait_for 10 xdpyinfo || fail "the virtual display $display did not start"
+  echo "demo: no display; using virtual display $display"
+fi
 
 # picture FILE COLOUR LABEL: a 640 x 480 picture with a big label; plain
 # gradients when ImageMagick finds no font to draw with.
@@ -35,7 +80,7 @@ picture() {
 }
 
 echo "demo: preparing $demo"
-mkdir -p "$demo"
+wineserver -k 2>/dev/null || true  # a server left from an earlier run may hold another display
 sh "$root/scripts/wine-prefix.sh" "$prefix"
 
 rm -rf "$game"
@@ -54,52 +99,15 @@ printf '\001\000\000\000\000\000\000\000\003\000\000\000\001\000\000\000' > "$ga
 game_win=$(printf 'Z:%s' "$game" | tr / '\\')
 wine reg add 'HKLM\SOFTWARE\Infogrames\Master of Orion III' /v 'Program Location' \
   /d "$game_win" /f /reg:32 >/dev/null 2>&1 || fail "cannot write the registry value"
-wineserver -p  # keep the server up: later starts take half a second
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "demo: starting Quillmere on $DISPLAY; Run starts the stand-in game, Exit ends the demo"
-  cd "$demo"
-  wine "$launcher" || true
+if [ "$interactive" = yes ]; then
+  echo "demo: starting Quillmere on $DISPLAY; Run starts the stand-in game, Exit ends the launcher"
+  (cd "$demo" && wine "$launcher") || true
   echo "demo: the stand-in game window, if open, stays until you close it"
   exit 0
 fi
 
-# No display: a virtual one, screenshots, and everything closed again.
-for tool in Xvfb xdotool import xdpyinfo; do
-  command -v "$tool" >/dev/null 2>&1 || fail "'$tool' is not installed"
-done
-display=""
-n=90
-while [ "$n" -lt 200 ]; do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-  n=$((n + 1))
-done
-[ -n "$display" ] || fail "no free X display number found"
-
-xvfb_pid=""
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
-
-# wait_for SECONDS COMMAND...: polls every half second.
-wait_for() {
-  limit=$(( $1 * 2 )); shift
-  i=0
-  while [ "$i" -lt "$limit" ]; do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.5
-    i=$((i + 1))
-  done
-  return 1
-}
-
-wait_for 10 xdpyinfo || fail "the virtual display $display did not start"
-echo "demo: no display; running on virtual display $display"
+wineserver -p >/dev/null 2>&1 || true  # keep the server up between the starts below
 (cd "$demo" && exec wine "$launcher") >/dev/null 2>&1 &
 
 wait_for 30 xdotool search --onlyvisible --name '^Quillmere$' ||
@@ -110,9 +118,9 @@ echo "demo: screenshot of the launcher: $demo/launcher.png"
 
 # Run with rotation on: the focus starts on "Exit", Tab moves it to "Run".
 xdotool key Tab space
-if wait_for 15 xdotool search --onlyvisible --name 'Master of Orion III \(stand-in\)'; then
+if wait_for 15 xdotool search --onlyvisible --name "$game_title"; then
   sleep 8  # a few 3-second periods of rotation
-  window=$(xdotool search --onlyvisible --name 'Master of Orion III \(stand-in\)' | head -n 1)
+  window=$(xdotool search --onlyvisible --name "$game_title" | head -n 1)
   import -window "$window" "$demo/game.png"
   echo "demo: screenshot of the stand-in game: $demo/game.png"
 else

@@ -4,7 +4,7 @@
 
 #include <tlhelp32.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 namespace e2e {
@@ -41,8 +41,8 @@ void SendKey(WORD vk, bool up) {
     SendInput(1, &input, sizeof input);
 }
 
-// The message box's icon control, identified by its style rather than its
-// id: Windows and Wine number it differently.
+// The message box's icon control, found by its style (SS_ICON) rather than
+// by an id, which belongs to the system's private message box template.
 HWND IconControl(HWND box) {
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         LONG style = GetWindowLongA(child, GWL_STYLE);
@@ -85,8 +85,8 @@ BoxIcon RecogniseIcon(HWND iconControl) {
         PixelBuffer drawn(w, h);
         if (!drawn.valid()) continue;
         // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
-        HBRUSH brush = CreateSolidBrush(RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF,
-                                     background & 0xFF));
+        HBRUSH brush = CreateSolidBrush(
+            RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
         RECT all = {0, 0, w, h};
         FillRect(drawn.dc(), &all, brush);
         DeleteObject(brush);
@@ -354,6 +354,20 @@ HWND LauncherProcess::WaitForMessageBox(DWORD timeoutMs) const {
     return found;
 }
 
+std::string LauncherProcess::DescribeWindows() const {
+    std::string text = "windows of the launcher:";
+    if (!process_.valid()) return text + " (no process)";
+    for (HWND hwnd : TopLevelWindows()) {
+        char line[400];
+        std::snprintf(line, sizeof line, "\n  %p \"%s\" class %s %s%s owner %p", (void*)hwnd,
+                      WindowTitle(hwnd).c_str(), ClassName(hwnd).c_str(),
+                      IsWindowVisible(hwnd) ? "visible" : "hidden",
+                      IsWindowEnabled(hwnd) ? "" : " disabled", (void*)GetWindow(hwnd, GW_OWNER));
+        text += line;
+    }
+    return text;
+}
+
 std::string WindowTitle(HWND hwnd) {
     char title[256] = "";
     GetWindowTextA(hwnd, title, sizeof title);
@@ -467,19 +481,27 @@ bool Click(HWND control) {
     if (!BringToFront(root)) return false;
     RECT r;
     if (!GetWindowRect(control, &r)) return false;
-    int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    POINT target = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input[3] = {};
-    for (INPUT& i : input) {
-        i.type = INPUT_MOUSE;
+    auto send = [&](DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
         // Absolute coordinates run from 0 to 65535 over the primary screen.
-        i.mi.dx = (x * 65536 + cx - 1) / cx;
-        i.mi.dy = (y * 65536 + cy - 1) / cy;
-    }
-    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    return SendInput(3, input, sizeof input[0]) == 3;
+        input.mi.dx = (target.x * 65536 + cx - 1) / cx;
+        input.mi.dy = (target.y * 65536 + cy - 1) / cy;
+        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        return SendInput(1, &input, sizeof input) == 1;
+    };
+    // Wine warps the X pointer for a move and may still deliver the motion
+    // of an earlier warp; so the press waits until the pointer is there, and
+    // every event carries the position, or a release could land elsewhere
+    // and the button would not count it as a click.
+    if (!send(0)) return false;
+    WaitUntil([&] {
+        POINT p;
+        return GetCursorPos(&p) && p.x == target.x && p.y == target.y;
+    }, 1000);
+    return send(MOUSEEVENTF_LEFTDOWN) && send(MOUSEEVENTF_LEFTUP);
 }
 
 }  // namespace e2e

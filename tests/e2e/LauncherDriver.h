@@ -91,6 +91,8 @@ public:
     // neither the main dialog nor the About box), or null.
     HWND FindMessageBox() const;
     HWND WaitForMessageBox(DWORD timeoutMs = kUiTimeoutMs) const;
+    // One line per top-level window, for failure messages.
+    std::string DescribeWindows() const;
 
 private:
     std::vector<HWND> TopLevelWindows() const;
