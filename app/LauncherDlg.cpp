@@ -39,7 +39,7 @@ BOOL CLauncherDlg::OnInitDialog() {
     AddAboutItemToSystemMenu();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    CheckRadioButton(IDC_ORDER_NAME, IDC_ORDER_RANDOM, IDC_ORDER_RANDOM);
+    RefreshOrderButtons(*this, 0); // "Random" until the settings file says otherwise
 
     if (FindGameFolder(kGameRegistryKey, m_szGameFolder.get()))
         SetCurrentFolder(m_szGameFolder.get());
@@ -109,9 +109,15 @@ void CLauncherDlg::StartRotation() {
 
 void CLauncherDlg::OnRotationTick(UINT_PTR) { Default(); }
 
-void CLauncherDlg::OnOrderName() { m_bOrderByName = 1; }
+void CLauncherDlg::OnOrderName() {
+    m_bOrderByName = 1;
+    KeepOrderButtonsOutOfTabOrder(*this);
+}
 
-void CLauncherDlg::OnOrderRandom() { m_bOrderByName = 0; }
+void CLauncherDlg::OnOrderRandom() {
+    m_bOrderByName = 0;
+    KeepOrderButtonsOutOfTabOrder(*this);
+}
 
 void CLauncherDlg::Serialize(CArchive& ar) {
     if (ar.IsLoading()) {

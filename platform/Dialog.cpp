@@ -103,8 +103,10 @@ INT_PTR CDialog::DoModal() {
     HWND created = CreateDialogIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(m_lpTemplate),
                                               owner, &CDialog::DialogProc,
                                               reinterpret_cast<LPARAM>(this));
-    if (created != nullptr)
+    if (created != nullptr) {
+        MakeFocusedButtonDefault();
         RunModalLoop();
+    }
 
     if (m_hWnd != nullptr)
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
@@ -133,8 +135,19 @@ INT_PTR CDialog::DoModal() {
 
 void CDialog::RunModalLoop() {
     ++g_modalDepth;
+    // A template without WS_VISIBLE is shown once the queue has gone idle
+    // after creation, so it appears fully initialised and placed.
+    bool showWhenIdle = m_hWnd != nullptr && !::IsWindowVisible(m_hWnd);
     MSG msg;
     while (!m_bModalEnded) {
+        if (showWhenIdle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            showWhenIdle = false;
+            if (m_hWnd != nullptr) {
+                ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+                ::UpdateWindow(m_hWnd);
+            }
+            continue;
+        }
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             if (got == 0 && g_modalDepth > 1)
@@ -148,6 +161,17 @@ void CDialog::RunModalLoop() {
         }
     }
     --g_modalDepth;
+}
+
+void CDialog::MakeFocusedButtonDefault() {
+    // Windows makes a push button that takes the first focus the default
+    // one, so Enter clicks it; Wine does so only when the focus moves later.
+    // Handing the focus over once more through the dialog manager gives the
+    // same result on both.
+    HWND focus = ::GetFocus();
+    if (focus != nullptr && ::IsChild(m_hWnd, focus) &&
+        (::SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0)
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
 }
 
 BOOL CDialog::HandleInitDialog() {

@@ -32,6 +32,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     BOOL HandleInitDialog();
     void CenterIfAutoPlaced();
+    void MakeFocusedButtonDefault();
     void RunModalLoop();
 
     UINT m_nIDTemplate;

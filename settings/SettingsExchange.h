@@ -13,3 +13,8 @@ void ExchangeSettings(CDataExchange* pDX, LauncherSettings& s);
 // Checks "Name" when the order flag is nonzero and "Random" when it is 0,
 // clearing the other. Only the buttons change: the flag keeps its value.
 void RefreshOrderButtons(CWnd& dialog, std::int32_t orderByName);
+
+// Checking a radio button gives it a tab stop (Windows and Wine alike). The
+// order buttons are kept out of the tab order, which runs Exit, Run,
+// "Use EOTBIR:", the cycle time and back; they are reached by the mouse.
+void KeepOrderButtonsOutOfTabOrder(CWnd& dialog);

@@ -190,11 +190,13 @@ TEST_F(LauncherTest, TabVisitsExitRunUseEotbirCycleTimeAndWrapsAround) {
     ASSERT_TRUE(main);
     ASSERT_TRUE(BringToFront(main));
     // "Pre-Warp" is a disabled tab stop and is skipped. The radio buttons
-    // are no tab stops in the template, but checking one with BM_SETCHECK
-    // makes it one at run time (Windows and Wine alike), so the checked
-    // "Random" follows the cycle time field.
-    const int order[] = {IDC_RUN, IDC_USE_EOTBIR, IDC_CYCLE_TIME, IDC_ORDER_RANDOM, IDCANCEL,
-                         IDC_RUN};
+    // are no tab stops, and stay none although checking one would make it
+    // one at run time (Windows and Wine alike): clicking one first proves it.
+    Click(Control(main, IDC_ORDER_NAME));
+    Click(Control(main, IDC_ORDER_RANDOM));
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(Control(main, IDC_ORDER_RANDOM), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    // The click leaves the focus on "Random"; Tab goes on from there.
+    const int order[] = {IDCANCEL, IDC_RUN, IDC_USE_EOTBIR, IDC_CYCLE_TIME, IDCANCEL, IDC_RUN};
     for (int expected : order) {
         PressKey(VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return GetDlgCtrlID(FocusedControl(main)) == expected; }))
