@@ -4,6 +4,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/WinApp.h"
 
+#include <cstring>
 #include <new>
 
 namespace {
@@ -48,9 +49,9 @@ TemplatePlacement ReadPlacement(const void* resource) {
         // DLGTEMPLATEEX: dlgVer, signature, helpID, exStyle, style, cDlgItems, x, y
         DWORD style;
         short x, y;
-        memcpy(&style, ex + 12, sizeof style);
-        memcpy(&x, ex + 18, sizeof x);
-        memcpy(&y, ex + 20, sizeof y);
+        std::memcpy(&style, ex + 12, sizeof style);
+        std::memcpy(&x, ex + 18, sizeof x);
+        std::memcpy(&y, ex + 20, sizeof y);
         return {style, x, y};
     }
     const auto* plain = static_cast<const DLGTEMPLATE*>(resource);
