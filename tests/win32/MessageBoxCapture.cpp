@@ -1,4 +1,4 @@
-// Message box capture by polling this thread's top-level windows.
+// Message box capture through a thread hook on returned messages.
 #include "MessageBoxCapture.h"
 
 #include <algorithm>
@@ -30,7 +30,7 @@ BoxIcon IconOf(HWND box) {
         if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
             continue;
         const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-        if (icon == nullptr || !IsWindowVisible(child))
+        if (icon == nullptr || (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) == 0)
             continue;
         if (icon == LoadIconA(nullptr, IDI_HAND))
             return BoxIcon::stop;
@@ -54,11 +54,12 @@ const char* Name(BoxIcon icon) {
 
 MessageBoxCapture::MessageBoxCapture() {
     g_capture = this;
-    m_timer = SetTimer(nullptr, 0, 15, &MessageBoxCapture::Poll);
+    m_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &MessageBoxCapture::AfterMessage, nullptr,
+                               GetCurrentThreadId());
 }
 
 MessageBoxCapture::~MessageBoxCapture() {
-    KillTimer(nullptr, m_timer);
+    UnhookWindowsHookEx(m_hook);
     g_capture = nullptr;
 }
 
@@ -68,27 +69,15 @@ std::vector<CapturedBox> MessageBoxCapture::Take() {
     return taken;
 }
 
-void CALLBACK MessageBoxCapture::Poll(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_capture == nullptr)
-        return;
-    auto& closing = g_capture->m_closing;
-    closing.erase(std::remove_if(closing.begin(), closing.end(), [](HWND w) { return !IsWindow(w); }),
-                  closing.end());
-    EnumThreadWindows(GetCurrentThreadId(), &MessageBoxCapture::Visit,
-                      reinterpret_cast<LPARAM>(g_capture));
-}
-
-BOOL CALLBACK MessageBoxCapture::Visit(HWND window, LPARAM self) {
-    // A template with WS_VISIBLE is shown only once its initialisation has
-    // returned, so a visible box has its final text and icon.
-    if (IsWindowVisible(window) && IsMessageBox(window))
-        reinterpret_cast<MessageBoxCapture*>(self)->CaptureAndClose(window);
-    return TRUE;
+LRESULT CALLBACK MessageBoxCapture::AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_capture != nullptr && sent->message == WM_INITDIALOG &&
+        IsMessageBox(sent->hwnd))
+        g_capture->CaptureAndClose(sent->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void MessageBoxCapture::CaptureAndClose(HWND box) {
-    if (std::find(m_closing.begin(), m_closing.end(), box) != m_closing.end())
-        return;
     CapturedBox captured;
     captured.caption = TextOf(box);
     captured.text = TextOf(GetDlgItem(box, 0xFFFF));
@@ -97,7 +86,6 @@ void MessageBoxCapture::CaptureAndClose(HWND box) {
     captured.owner = GetWindow(box, GW_OWNER);
     captured.ownerVisible = captured.owner != nullptr && IsWindowVisible(captured.owner);
     m_boxes.push_back(captured);
-    m_closing.push_back(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 

@@ -20,9 +20,11 @@ struct CapturedBox {
     bool ownerVisible = false; // while the box was up
 };
 
-// Polls this thread's windows from a thread timer, which every modal loop
-// (the dialog's, the message box's own) dispatches. An activation hook is not
-// enough: Wine activates a system-modal box before it has filled in its text.
+// A thread hook sees every message box of the thread as its initialisation
+// returns, when its text and icon are in place, records it and posts it the
+// OK command, which its own modal loop then carries out. (A hook on
+// activation comes too early: Wine activates a system-modal box before it
+// has filled in its text.)
 class MessageBoxCapture {
 public:
     MessageBoxCapture();
@@ -35,13 +37,11 @@ public:
     std::vector<CapturedBox> Take();
 
 private:
-    static void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD);
-    static BOOL CALLBACK Visit(HWND window, LPARAM self);
+    static LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam);
     void CaptureAndClose(HWND box);
 
-    UINT_PTR m_timer = 0;
+    HHOOK m_hook = nullptr;
     std::vector<CapturedBox> m_boxes;
-    std::vector<HWND> m_closing; // boxes told to close that still exist
 };
 
 // A message box as the tests expect it; the caption is always the test
