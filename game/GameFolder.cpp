@@ -15,5 +15,5 @@ void UseCurrentFolderAsGameFolder(char* folder) {
     if (current.size() < kGameFolderSize)
         std::memcpy(folder, current.c_str(), current.size() + 1);
     else
-        folder[0] = '\0';
+        std::memcpy(folder, ".", 2);
 }

@@ -11,6 +11,7 @@ bool FindGameFolder(const char* keyText, char* folder);
 
 // The fallback when the lookup fails: the current directory at start, as an
 // absolute path, so pictures, settings and the game resolve in one folder.
-// A path too long for the buffer leaves it empty, which makes every path
-// relative to the current directory, the same folder.
+// A path too long for the buffer gives ".": every path built on it is then
+// relative to the current directory, the same folder. (An empty folder would
+// not do: the suffixes begin with a backslash, which means the drive's root.)
 void UseCurrentFolderAsGameFolder(char* folder);
