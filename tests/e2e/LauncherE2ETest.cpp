@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -357,6 +358,56 @@ TEST_F(LauncherTest, WithoutRegistryValueSettingsStayInStartFolder) {
     ASSERT_TRUE(launcher_.WaitForExit());
     EXPECT_EQ(Hex(kDefaultSettings), Hex(ReadBytes(startFolder_ + "\\" + kSettingsFile)));
     EXPECT_FALSE(ReadBytes(GameFile(kSettingsFile)));
+}
+
+// A broken installation never stops the launcher: it opens with the
+// defaults and no message, Run with rotation off still closes it, and the
+// settings go to the game folder when it could be made current, to the start
+// folder otherwise.
+TEST_F(LauncherTest, BrokenInstallationsRunQuietlyAndKeepSettingsInOneFolder) {
+    struct Case {
+        const char* name;
+        std::function<std::optional<std::string>(const std::string& gameFolder)> registryValue;
+        bool gameMissing;
+        bool settingsInGameFolder;
+    };
+    const Case cases[] = {
+        {"folder ends in a backslash", [](const std::string& g) { return g + "\\"; }, false, true},
+        {"game folder missing", [](const std::string& g) { return g + "\\absent"; }, false, false},
+        {"value longer than 255 characters", [](const std::string&) { return std::string(300, 'x'); }, false, false},
+        {"game missing", [](const std::string& g) { return g; }, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(GameFile(kSettingsFile).c_str());
+        DeleteFileA((startFolder_ + "\\" + kSettingsFile).c_str());
+        DeleteFileA(GameFile(kGameLog).c_str());
+        if (c.gameMissing)
+            ASSERT_TRUE(DeleteFileA(GameFile("Moo3.exe").c_str()));
+        RegisterGameFolder(c.registryValue(gameFolder_));
+
+        HWND main = StartLauncher();
+        ASSERT_TRUE(main);
+        ExpectDefaultsShown(main);
+        ASSERT_TRUE(Click(Control(main, IDC_USE_EOTBIR)));
+        ASSERT_TRUE(WaitUntil([&] { return CheckState(main, IDC_USE_EOTBIR) == BST_UNCHECKED; }));
+        ASSERT_TRUE(Click(Control(main, IDC_RUN)));
+        EXPECT_TRUE(launcher_.WaitForExit()) << launcher_.DescribeWindows();
+        launcher_.Terminate();
+
+        const Bytes stored = {0, 0, 0, 0, 0, 0, 0, 0, 0x3C, 0, 0, 0, 0, 0, 0, 0};
+        const std::string here = c.settingsInGameFolder ? GameFile(kSettingsFile)
+                                                        : startFolder_ + "\\" + kSettingsFile;
+        const std::string notThere = c.settingsInGameFolder ? startFolder_ + "\\" + kSettingsFile
+                                                            : GameFile(kSettingsFile);
+        EXPECT_EQ(Hex(stored), Hex(ReadBytes(here)));
+        EXPECT_FALSE(ReadBytes(notThere)) << "settings also written to " << notThere;
+        if (c.settingsInGameFolder && !c.gameMissing) {
+            std::vector<std::string> starts = GameStarts(1);
+            ASSERT_EQ(1u, starts.size());
+            ExpectStartedFromGameFolder(starts[0]);
+        }
+    }
 }
 
 TEST_F(LauncherTest, StoredSettingsAreShownAndWrittenBackOnExit) {
