@@ -136,19 +136,14 @@ INT_PTR CDialog::DoModal() {
 
 void CDialog::RunModalLoop() {
     ++g_modalDepth;
-    // A template without WS_VISIBLE is shown once the queue has gone idle
-    // after creation, so it appears fully initialised and placed.
-    bool showWhenIdle = m_hWnd != nullptr && !::IsWindowVisible(m_hWnd);
+    // A template without WS_VISIBLE is shown now that it is initialised and
+    // placed, before the run dispatches anything else to it.
+    if (!m_bModalEnded && m_hWnd != nullptr && !::IsWindowVisible(m_hWnd)) {
+        ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+        ::UpdateWindow(m_hWnd);
+    }
     MSG msg;
     while (!m_bModalEnded) {
-        if (showWhenIdle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            showWhenIdle = false;
-            if (m_hWnd != nullptr) {
-                ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
-                ::UpdateWindow(m_hWnd);
-            }
-            continue;
-        }
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             if (got == 0 && g_modalDepth > 1)
