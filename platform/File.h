@@ -32,17 +32,14 @@ public:
     std::uint64_t GetLength() const;
     void Close();
 
-    bool IsOpen() const { return m_hFile.valid(); }
-    // The name given to Open, completed with the current directory.
-    const std::string& GetFilePath() const { return m_strFilePath; }
-    HANDLE GetHandle() const { return m_hFile.get(); }
-
     // Throws the file error for a Windows error code. Writes name the file;
     // reads, seeks and closes do not.
     [[noreturn]] static void ThrowOsError(DWORD osError, const std::string& fileName = {});
 
 private:
     UniqueHandle m_hFile;
+    // The name given to Open, completed with the current directory; write
+    // errors name it.
     std::string m_strFilePath;
 };
 

@@ -29,8 +29,6 @@ public:
     // read-only attribute, or a folder of that name, is never replaced.
     void Commit();
 
-    const std::string& GetTargetPath() const { return m_targetPath; }
-
 private:
     void ThrowIfFailed() const;
 
