@@ -3,6 +3,8 @@
 // control id, and works them with real keyboard and mouse input.
 #pragma once
 
+#include "tests/common/FileTree.h"
+
 #include "Win32Owners.h"
 
 #include <windows.h>
@@ -36,7 +38,6 @@ bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
 std::optional<std::vector<unsigned char>> ReadBytes(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);  // CR LF stripped
 bool MakeDirectories(const std::string& path);                 // like mkdir -p
-void RemoveTree(const std::string& path);
 bool SamePath(const std::string& a, const std::string& b);    // letter case ignored
 
 // A fresh folder beside the driver's executable for one test, emptied first

@@ -2,6 +2,8 @@
 // launcher subclass shared by the dialog tests.
 #include "DialogTestSupport.h"
 
+#include "tests/common/FileTree.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -74,26 +76,6 @@ std::string CurrentDirectory() {
     return path;
 }
 
-void DeleteTree(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 } // namespace
 
 ScratchFolder::ScratchFolder() : m_previous(CurrentDirectory()) {
@@ -103,7 +85,7 @@ ScratchFolder::ScratchFolder() : m_previous(CurrentDirectory()) {
     char name[64];
     std::snprintf(name, sizeof name, "quillmere-%lu-%d", GetCurrentProcessId(), ++counter);
     m_path = std::string(temp) + name;
-    DeleteTree(m_path);
+    RemoveTree(m_path);
     EXPECT_TRUE(CreateDirectoryA(m_path.c_str(), nullptr)) << m_path << ": " << GetLastError();
     EXPECT_TRUE(SetCurrentDirectoryA(m_path.c_str())) << m_path;
     // The path as the system spells it, which is what the code under test sees.
@@ -112,7 +94,7 @@ ScratchFolder::ScratchFolder() : m_previous(CurrentDirectory()) {
 
 ScratchFolder::~ScratchFolder() {
     SetCurrentDirectoryA(m_previous.c_str());
-    DeleteTree(m_path);
+    RemoveTree(m_path);
 }
 
 Bytes LittleEndian(std::initializer_list<std::uint32_t> values) {
