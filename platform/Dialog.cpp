@@ -5,7 +5,6 @@
 #include "platform/WinApp.h"
 
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -83,6 +82,11 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 void CDialog::EndDialog(int result) {
     m_nModalResult = result;
     m_bModalEnded = true;
+    // Wakes the modal loop, as the system's own EndDialog does: a command
+    // sent from another thread or process is handled inside GetMessage,
+    // which would otherwise go on waiting for some other message.
+    if (m_hWnd != nullptr)
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
 }
 
 INT_PTR CDialog::DoModal() {
@@ -122,10 +126,8 @@ INT_PTR CDialog::DoModal() {
         // are reported here, as a handler's would be.
         try {
             DestroyWindow();
-        } catch (const CException& e) {
-            ReportException(m_hWnd, e);
-        } catch (const std::bad_alloc&) {
-            ReportOutOfMemory(m_hWnd);
+        } catch (...) {
+            ReportCurrentException(m_hWnd);
         }
         if (m_hWnd != nullptr)
             CWnd::DestroyWindow();
@@ -136,6 +138,7 @@ INT_PTR CDialog::DoModal() {
 
 void CDialog::RunModalLoop() {
     ++g_modalDepth;
+    m_bInModalRun = true;
     // A template without WS_VISIBLE is shown now that it is initialised and
     // placed, before the run dispatches anything else to it.
     if (!m_bModalEnded && m_hWnd != nullptr && !::IsWindowVisible(m_hWnd)) {
@@ -156,6 +159,7 @@ void CDialog::RunModalLoop() {
             DispatchMessageA(&msg);
         }
     }
+    m_bInModalRun = false;
     --g_modalDepth;
 }
 
@@ -174,12 +178,10 @@ BOOL CDialog::HandleInitDialog() {
     BOOL result = FALSE;
     try {
         result = OnInitDialog();
-    } catch (const CException& e) {
+    } catch (...) {
         // The rest of the initialisation is skipped; it counts as having
         // returned false, and the dialog runs on.
-        ReportException(m_hWnd, e);
-    } catch (const std::bad_alloc&) {
-        ReportOutOfMemory(m_hWnd);
+        ReportCurrentException(m_hWnd);
     }
     CenterIfAutoPlaced();
     return result;
@@ -218,18 +220,21 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         return FALSE;
     }
 
+    // Ticks wait while an error report is open, or the error of one tick
+    // would open a box at every later one, each nested in the last. Once the
+    // modal run is over they stop: the closing save may still show a
+    // message, and nothing of the run is to happen meanwhile.
+    if (message == WM_TIMER && (IsErrorReportOpen() || !self->m_bInModalRun || self->m_bModalEnded))
+        return TRUE;
+
     LRESULT result = 0;
     bool handled = false;
     // The one place that catches: an error that leaves a handler is reported
     // for that message, and the dialog goes on running.
     try {
         handled = self->OnWndMsg(message, wParam, lParam, result);
-    } catch (const CException& e) {
-        ReportException(hwnd, e);
-        handled = true;
-        result = 0;
-    } catch (const std::bad_alloc&) {
-        ReportOutOfMemory(hwnd);
+    } catch (...) {
+        ReportCurrentException(hwnd);
         handled = true;
         result = 0;
     }

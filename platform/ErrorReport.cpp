@@ -1,34 +1,83 @@
 // Message boxes with the application's title, and error reports.
 #include "platform/ErrorReport.h"
 
-std::string AfxGetAppTitle() {
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+int g_reportsOpen = 0;
+
+class ReportOnScreen {
+public:
+    ReportOnScreen() { ++g_reportsOpen; }
+    ~ReportOnScreen() { --g_reportsOpen; }
+    ReportOnScreen(const ReportOnScreen&) = delete;
+    ReportOnScreen& operator=(const ReportOnScreen&) = delete;
+};
+
+// The title into a caller's buffer, without allocating.
+void CopyAppTitle(char* title, DWORD size) {
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, length);
-    const auto slash = name.find_last_of("\\/");
-    if (slash != std::string::npos)
-        name.erase(0, slash + 1);
-    const auto dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot != 0)
-        name.erase(dot);
-    return name;
+    path[length < MAX_PATH ? length : MAX_PATH] = '\0';
+    const char* name = path;
+    for (const char* p = path; *p != '\0'; ++p)
+        if (*p == '\\' || *p == '/')
+            name = p + 1;
+    std::size_t end = std::strlen(name);
+    if (const char* dot = std::strrchr(name, '.'); dot != nullptr && dot != name)
+        end = static_cast<std::size_t>(dot - name);
+    if (end >= size)
+        end = size - 1;
+    std::memcpy(title, name, end);
+    title[end] = '\0';
+}
+
+constexpr char kUnexpectedErrorText[] = "An unexpected error occurred.";
+
+} // namespace
+
+std::string AfxGetAppTitle() {
+    char title[MAX_PATH + 1];
+    CopyAppTitle(title, sizeof title);
+    return title;
 }
 
 int AfxMessageBox(HWND owner, const std::string& text, UINT type) {
     return MessageBoxA(owner, text.c_str(), AfxGetAppTitle().c_str(), type);
 }
 
-void ReportException(HWND owner, const CException& e) {
-    if (dynamic_cast<const CMemoryException*>(&e) != nullptr) {
-        ReportOutOfMemory(owner);
-        return;
-    }
-    AfxMessageBox(owner, e.GetErrorMessage(), MB_OK | MB_ICONSTOP);
-}
-
-void ReportOutOfMemory(HWND owner) {
+void ReportOutOfMemory(HWND owner) noexcept {
+    ReportOnScreen onScreen;
+    char title[MAX_PATH + 1];
+    CopyAppTitle(title, sizeof title);
     // System-modal: with memory exhausted, the box must come up whatever the
     // state of the program's own windows.
-    AfxMessageBox(owner, CMemoryException().GetErrorMessage(),
-                  MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    MessageBoxA(owner, kOutOfMemoryText, title, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
 }
+
+void ReportCurrentException(HWND owner) noexcept {
+    ReportOnScreen onScreen;
+    try {
+        try {
+            throw;
+        } catch (const CMemoryException&) {
+            ReportOutOfMemory(owner);
+        } catch (const CException& e) {
+            AfxMessageBox(owner, e.GetErrorMessage(), MB_OK | MB_ICONSTOP);
+        } catch (const std::bad_alloc&) {
+            ReportOutOfMemory(owner);
+        } catch (const std::length_error&) {
+            ReportOutOfMemory(owner);
+        } catch (...) {
+            AfxMessageBox(owner, kUnexpectedErrorText, MB_OK | MB_ICONSTOP);
+        }
+    } catch (...) {
+        // Building the text of the report needed memory there was not.
+        ReportOutOfMemory(owner);
+    }
+}
+
+bool IsErrorReportOpen() { return g_reportsOpen > 0; }

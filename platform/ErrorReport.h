@@ -14,7 +14,19 @@ std::string AfxGetAppTitle();
 // A message box captioned with the application's title.
 int AfxMessageBox(HWND owner, const std::string& text, UINT type);
 
-// Reports an error to the user: a stop-icon box with the error's text; the
-// memory error in a system-modal box with the exclamation icon.
-void ReportException(HWND owner, const CException& e);
-void ReportOutOfMemory(HWND owner);
+// Reports the error being handled; call it only from inside a catch block.
+// The framework's errors show their text in a stop-icon box; running out of
+// memory (the framework's memory error, std::bad_alloc, or a size that no
+// container can hold) shows "Out of memory." in a system-modal box with the
+// exclamation icon; anything else a stop-icon box of its own. Nothing
+// escapes it.
+void ReportCurrentException(HWND owner) noexcept;
+
+// The memory report. It needs no memory of its own: with none left, the
+// box must still come up.
+void ReportOutOfMemory(HWND owner) noexcept;
+
+// Whether an error report is on screen now. Timer messages wait meanwhile,
+// so that an error that comes back at every tick shows one box, not a stack
+// of boxes each nested in the last one's message loop.
+bool IsErrorReportOpen();

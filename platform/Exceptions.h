@@ -59,6 +59,9 @@ public:
     int m_cause;
 };
 
+// The memory error's text, kept where reporting it needs no memory.
+inline constexpr char kOutOfMemoryText[] = "Out of memory.";
+
 class CMemoryException : public CException {
 public:
     std::string GetErrorMessage() const override;

@@ -2,11 +2,16 @@
 #include "platform/File.h"
 
 std::string FullPathOf(const char* name) {
-    char path[MAX_PATH * 2] = {};
-    const DWORD length = GetFullPathNameA(name, sizeof path, path, nullptr);
-    if (length == 0 || length >= sizeof path)
+    // Asked twice: once for the length, so no path is ever cut to a buffer.
+    const DWORD needed = GetFullPathNameA(name, 0, nullptr, nullptr);
+    if (needed == 0)
         return name;
-    return std::string(path, length);
+    std::string path(needed, '\0');
+    const DWORD length = GetFullPathNameA(name, needed, &path[0], nullptr);
+    if (length == 0 || length >= needed)
+        return name;
+    path.resize(length);
+    return path;
 }
 
 void CFile::ThrowOsError(DWORD osError, const std::string& fileName) {
@@ -19,6 +24,16 @@ bool CFile::Open(const char* fileName, unsigned flags, CFileException* error) {
     const DWORD access = (flags & modeWrite) ? GENERIC_WRITE : GENERIC_READ;
     const DWORD share = (flags & shareExclusive) ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE);
     const DWORD creation = (flags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    // Windows refuses to open a read-only file for writing; Wine lets an
+    // account that may write the Unix file do it. Refused here on both.
+    if ((flags & modeWrite) != 0) {
+        const DWORD attributes = GetFileAttributesA(fileName);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            if (error != nullptr)
+                *error = CFileException(CFileException::accessDenied, ERROR_ACCESS_DENIED, m_strFilePath);
+            return false;
+        }
+    }
     HANDLE h = CreateFileA(fileName, access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();

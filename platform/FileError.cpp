@@ -120,4 +120,4 @@ std::string CArchiveException::GetErrorMessage() const {
     return FormatFileErrorText(kCauseTexts[CFileException::genericException], {});
 }
 
-std::string CMemoryException::GetErrorMessage() const { return "Out of memory."; }
+std::string CMemoryException::GetErrorMessage() const { return kOutOfMemoryText; }

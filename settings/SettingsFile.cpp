@@ -17,9 +17,12 @@ void LoadSettingsFile(CObject& record) {
 }
 
 void SaveSettingsFile(CObject& record) {
-    CReplacingFile file(kSettingsFileName);
+    // The settings exist nowhere else, so they reach the disk before the
+    // name points at them.
+    CReplacingFile file(kSettingsFileName, CReplacingFile::flushBeforeReplace);
     CArchive ar(file, CArchive::store);
     record.Serialize(ar);
     ar.Close();
-    file.Commit();
+    if (file.Commit() != CReplacingFile::replaced)
+        throw file.Failure();
 }
