@@ -6,6 +6,8 @@
 #include "game/GameFolder.h"
 #include "game/GameLaunch.h"
 #include "platform/Directory.h"
+#include "rotation/PicturePaths.h"
+#include "rotation/RotationSteps.h"
 #include "platform/WinApp.h"
 #include "settings/SettingsExchange.h"
 #include "settings/SettingsCodec.h"
@@ -101,13 +103,19 @@ void CLauncherDlg::OnRun() {
 }
 
 void CLauncherDlg::StartRotation() {
-    m_nPictureCount = static_cast<std::uint32_t>(
-        ListDirectory(GamePath(m_szGameFolder.get(), kPicturePatternSuffix)).size());
+    m_nPictureCount = CountPictures(PicturePattern(m_szGameFolder.get()));
     // The product is taken modulo 2^32, as an unchecked cycle time may be large.
     SetTimer(ROTATION_TIMER_ID, m_nCycleTime * 1000u);
 }
 
-void CLauncherDlg::OnRotationTick(UINT_PTR) { Default(); }
+// Nothing is copied at Run: the first picture comes one full period later.
+void CLauncherDlg::OnRotationTick(UINT_PTR) {
+    if (m_bOrderByName != 0)
+        StepByName(m_szGameFolder.get());
+    else
+        StepRandom(m_szGameFolder.get(), m_nPictureCount);
+    Default();
+}
 
 void CLauncherDlg::OnOrderName() {
     m_bOrderByName = 1;

@@ -11,9 +11,4 @@ inline constexpr char kGameCommandLine[] = "Moo3.exe";
 // The game folder buffer: 255 characters and the terminator.
 inline constexpr unsigned kGameFolderSize = 256;
 
-inline constexpr char kPicturePatternSuffix[] = "\\EOTBIR\\*.png";
-inline constexpr char kPictureFolderSuffix[] = "\\EOTBIR\\";
-inline constexpr char kTargetPictureSuffix[] =
-    "\\GameDataSets\\Classic_01\\GameAssets\\Common\\Graphics\\UI\\PlayingGame\\pic_waitingbkgd.png";
-
 std::string GamePath(const char* gameFolder, const char* suffix);

@@ -3,6 +3,7 @@
 #include "app/IconPosition.h"
 #include "app/SystemCommand.h"
 #include "game/GamePaths.h"
+#include "rotation/PicturePaths.h"
 
 #include <gtest/gtest.h>
 
