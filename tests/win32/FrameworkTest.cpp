@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <new>
+#include <stdexcept>
+#include <vector>
 
 #include "DialogTestSupport.h"
 #include "MessageBoxCapture.h"
@@ -227,6 +229,11 @@ TEST(ErrorReport, ErrorLeavingAHandlerIsShownAndTheDialogRunsOn) {
          ExpectedBox(BoxIcon::stop, "An attempt was made to access an unnamed file past its end.")},
         {[] { throw std::bad_alloc(); }, ExpectedBox(BoxIcon::exclamation, "Out of memory.", true)},
         {[] { throw CMemoryException(); }, ExpectedBox(BoxIcon::exclamation, "Out of memory.", true)},
+        // A size no container can hold is memory too; any other error still
+        // gets a box instead of ending the process.
+        {[] { std::vector<char>().reserve(std::vector<char>().max_size() + 1); },
+         ExpectedBox(BoxIcon::exclamation, "Out of memory.", true)},
+        {[] { throw std::runtime_error("unforeseen"); }, ExpectedBox(BoxIcon::stop, "An unexpected error occurred.")},
     };
     MessageBoxCapture capture;
     ProbeDlg dlg;

@@ -163,7 +163,10 @@ TEST(GameFolderFallback, IsTheCurrentDirectoryAsAnAbsolutePath) {
 
 TEST(PictureListing, ComesInNtfsOrderWhateverTheFileSystem) {
     ScratchFolder scratch;
-    for (const char* name : {"b.png", "A.png", "10.png", "9.png", "Z.png", "_x.png", "[q.png", "UPPER.PNG", "c.txt"})
+    // "*.png" matches the short names of the last three too ("BPNGOL~1.PNG"):
+    // switched-off pictures that must not be listed.
+    for (const char* name : {"b.png", "A.png", "10.png", "9.png", "Z.png", "_x.png", "[q.png", "UPPER.PNG", "c.txt",
+                             "b.pngold", "c.png_bak", "d.png.bak"})
         WriteBytes(name, {1});
     ASSERT_TRUE(CreateDirectoryA("dir.png", nullptr));
     // Upper-cased ordinals: '1' < '9' < 'A' < 'B' < 'D' < 'U' < 'Z' < '[' < '_'.
