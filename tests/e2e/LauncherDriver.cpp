@@ -321,12 +321,18 @@ HWND LauncherProcess::FindWindowTitled(const std::string& title) const {
 }
 
 HWND LauncherProcess::FindMessageBox() const {
-    if (!process_.valid()) return nullptr;
+    const std::vector<HWND> boxes = MessageBoxes();
+    return boxes.empty() ? nullptr : boxes.front();
+}
+
+std::vector<HWND> LauncherProcess::MessageBoxes() const {
+    std::vector<HWND> boxes;
+    if (!process_.valid()) return boxes;
     for (HWND hwnd : TopLevelWindows())
         if (IsWindowVisible(hwnd) && ClassName(hwnd) == "#32770" &&
             !GetDlgItem(hwnd, kRunButtonId) && WindowTitle(hwnd) != kAboutTitle)
-            return hwnd;
-    return nullptr;
+            boxes.push_back(hwnd);
+    return boxes;
 }
 
 HWND LauncherProcess::WaitForMessageBox(DWORD timeoutMs) const {

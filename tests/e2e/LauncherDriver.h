@@ -91,6 +91,7 @@ public:
     // A visible message box of the launcher (dialog class "#32770" that is
     // neither the main dialog nor the About box), or null.
     HWND FindMessageBox() const;
+    std::vector<HWND> MessageBoxes() const;  // every visible one
     HWND WaitForMessageBox(DWORD timeoutMs = kUiTimeoutMs) const;
     // One line per top-level window, for failure messages.
     std::string DescribeWindows() const;

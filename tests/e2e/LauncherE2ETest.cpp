@@ -162,6 +162,74 @@ protected:
         EXPECT_EQ("Moo3.exe", fields[2]) << "game command line";
     }
 
+    // --- rotation ---------------------------------------------------------
+
+    // Pictures in EOTBIR, each of a size of its own: the target's size then
+    // tells which one was copied without opening it (an open handle would
+    // make the launcher skip that tick's replace).
+    static constexpr size_t kFirstPictureSize = 100;
+    void MakePictures(size_t count) {
+        ASSERT_TRUE(MakeDirectories(GameFile("EOTBIR")));
+        for (size_t i = 0; i < count; ++i) {
+            const std::string name = std::string(1, static_cast<char>('a' + i)) + ".png";
+            ASSERT_TRUE(WriteBytes(GameFile(("EOTBIR\\" + name).c_str()), Bytes(kFirstPictureSize + i, 'a' + i)));
+        }
+        ASSERT_TRUE(WriteBytes(TargetPicture(), Bytes(7, 'w')));
+    }
+
+    std::string TargetPicture() const { return gameFolder_ + "\\" + kTargetFolder + "\\pic_waitingbkgd.png"; }
+
+    // Rotation on, at a period of one second, in the order given.
+    void StoreRotationSettings(bool byName) {
+        ASSERT_TRUE(WriteBytes(GameFile(kSettingsFile),
+                               {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, byName ? 1 : 0, 0, 0, 0}));
+    }
+
+    // The target's size and last write, read without opening it.
+    std::pair<DWORD, ULONGLONG> TargetStamp() const {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        GetFileAttributesExA(TargetPicture().c_str(), GetFileExInfoStandard, &data);
+        return {data.nFileSizeLow,
+                (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime};
+    }
+
+    struct Copy {
+        int picture;  // its index in name order, by its size
+        DWORD atMs;   // since `since`
+    };
+    // The copies over the game's picture from now on, until `count` have
+    // come or `timeoutMs` has passed.
+    std::vector<Copy> WatchCopies(size_t count, DWORD timeoutMs, DWORD since) {
+        std::vector<Copy> copies;
+        auto last = TargetStamp();
+        WaitUntil(
+            [&] {
+                const auto now = TargetStamp();
+                if (now != last) {
+                    copies.push_back({static_cast<int>(now.first) - static_cast<int>(kFirstPictureSize),
+                                      GetTickCount() - since});
+                    last = now;
+                }
+                return copies.size() >= count;
+            },
+            timeoutMs);
+        return copies;
+    }
+
+    static std::vector<int> Pictures(const std::vector<Copy>& copies) {
+        std::vector<int> pictures;
+        for (const Copy& c : copies) pictures.push_back(c.picture);
+        return pictures;
+    }
+
+    // Starts the launcher and presses Run; returns when Run was pressed.
+    DWORD StartRotating(HWND& main) {
+        main = StartLauncher();
+        if (!main) return 0;
+        EXPECT_TRUE(Click(Control(main, IDC_RUN)));
+        return GetTickCount();
+    }
+
     ProgramPaths paths_;
     std::optional<ScratchFolder> scratch_;
     std::string gameFolder_, startFolder_;
@@ -215,6 +283,14 @@ TEST_F(LauncherTest, ExitEscapeAndAltF4EndTheLauncher) {
         {"click on Exit", [](HWND main) { Click(Control(main, IDCANCEL)); }},
         {"Escape key", [](HWND main) { BringToFront(main); PressKey(VK_ESCAPE); }},
         {"Alt+F4", [](HWND main) { BringToFront(main); PressKeyWith(VK_MENU, VK_F4); }},
+        // Handled inside the launcher's wait for messages: the run must end
+        // without waiting for some other message to come. (Windows waits
+        // without the launcher's own wake-up; Wine returns all the same.)
+        {"IDCANCEL sent by another program",
+         [](HWND main) {
+             DWORD_PTR result = 0;
+             SendMessageTimeoutA(main, WM_COMMAND, IDCANCEL, 0, SMTO_ABORTIFHUNG, 3000, &result);
+         }},
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
@@ -608,6 +684,109 @@ TEST_F(LauncherTest, ShortSettingsFileIsReportedBeforeTheDialogThenDefaultsApply
         EXPECT_EQ(Hex(kDefaultSettings), Hex(ReadBytes(GameFile(kSettingsFile))));
         launcher_.Terminate();
     }
+}
+
+// ---------------------------------------------------------------------------
+// Rotation, at a period of one second.
+
+TEST_F(LauncherTest, RandomOrderCopiesEntries1240And4ASecondApart) {
+    MakePictures(5);
+    StoreRotationSettings(false);
+    HWND main = nullptr;
+    const DWORD run = StartRotating(main);
+    ASSERT_TRUE(main);
+    const std::vector<Copy> copies = WatchCopies(5, 10000, run);
+    // 41, 18467, 6334, 26500 and 19169 modulo 5, from a fresh start.
+    EXPECT_EQ((std::vector<int>{1, 2, 4, 0, 4}), Pictures(copies));
+    ASSERT_FALSE(copies.empty());
+    EXPECT_GE(copies[0].atMs, 700u) << "a picture was copied at Run";
+    for (size_t i = 1; i < copies.size(); ++i)
+        EXPECT_NEAR(1000.0, copies[i].atMs - copies[i - 1].atMs, 600.0) << "between copies " << i << " and " << i + 1;
+    EXPECT_FALSE(launcher_.FindMessageBox());
+}
+
+TEST_F(LauncherTest, NameOrderCopiesEachPictureThenPausesOneTick) {
+    MakePictures(3);
+    StoreRotationSettings(true);
+    HWND main = nullptr;
+    const DWORD run = StartRotating(main);
+    ASSERT_TRUE(main);
+    const std::vector<Copy> copies = WatchCopies(4, 10000, run);
+    ASSERT_EQ((std::vector<int>{0, 1, 2, 0}), Pictures(copies));
+    // The tick after the last picture copies nothing: the last one stays two periods.
+    EXPECT_LT(copies[1].atMs - copies[0].atMs, 1500u);
+    EXPECT_LT(copies[2].atMs - copies[1].atMs, 1500u);
+    EXPECT_GT(copies[3].atMs - copies[2].atMs, 1500u);
+}
+
+TEST_F(LauncherTest, RotationGoesOnUnderTheAboutBoxAndStopsOnceTheLauncherCloses) {
+    MakePictures(3);
+    StoreRotationSettings(true);
+    HWND main = nullptr;
+    const DWORD run = StartRotating(main);
+    ASSERT_TRUE(main);
+    // The click on Run must have landed before the About box disables the dialog.
+    ASSERT_EQ(1u, WatchCopies(1, 3000, run).size());
+    ASSERT_TRUE(PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0));
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr; }));
+    EXPECT_EQ(2u, WatchCopies(2, 4000, run).size()) << "no rotation while the About box is open";
+    EXPECT_TRUE(IsWindow(about));
+    ASSERT_TRUE(BringToFront(about));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+
+    // A cycle time that fails at closing shows its message after the run
+    // has ended: the picture must not change meanwhile.
+    TypeIntoCycleTime(main, "0");
+    ASSERT_TRUE(Click(Control(main, IDCANCEL)));
+    ASSERT_TRUE(launcher_.WaitForMessageBox());
+    const auto stamp = TargetStamp();
+    Sleep(2500);
+    EXPECT_EQ(stamp, TargetStamp()) << "a picture was copied after the launcher was closed";
+    ExpectMessageBoxAndConfirm("Quillmere", "Please enter an integer between 1 and 1000.", BoxIcon::Exclamation);
+    ASSERT_TRUE(launcher_.WaitForExit());
+    EXPECT_EQ(stamp, TargetStamp()) << "the last picture must stay";
+}
+
+TEST_F(LauncherTest, HeldPictureIsSkippedSilentlyAndCopiedOnceReleased) {
+    MakePictures(1);
+    StoreRotationSettings(false);
+    HWND main = nullptr;
+    const DWORD run = StartRotating(main);
+    ASSERT_TRUE(main);
+    ASSERT_EQ(1u, WatchCopies(1, 3000, run).size());
+    {
+        // As the game holds it while it loads: nothing shared.
+        UniqueHandle held(CreateFileA(TargetPicture().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        EXPECT_TRUE(WatchCopies(1, 2500, run).empty()) << "copied over a picture another program holds";
+        EXPECT_FALSE(launcher_.FindMessageBox()) << "a skipped copy must say nothing";
+    }
+    EXPECT_EQ(1u, WatchCopies(1, 2500, run).size()) << "not copied again once released";
+}
+
+TEST_F(LauncherTest, RepeatingCopyErrorShowsOneBoxNotAStack) {
+    // A picture larger than a 32-bit program can hold, taking no room: every
+    // tick runs out of memory.
+    ASSERT_TRUE(MakeDirectories(GameFile("EOTBIR")));
+    {
+        UniqueHandle huge(CreateFileA(GameFile("EOTBIR\\huge.png").c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, 0, nullptr));
+        LARGE_INTEGER end;
+        end.QuadPart = (1LL << 32) + 16;
+        ASSERT_TRUE(SetFilePointerEx(huge.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(huge.get()));
+    }
+    StoreRotationSettings(false);
+    HWND main = nullptr;
+    StartRotating(main);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(launcher_.WaitForMessageBox(3000));
+    Sleep(3500);  // three more ticks
+    EXPECT_EQ(1u, launcher_.MessageBoxes().size()) << launcher_.DescribeWindows();
+    ExpectMessageBoxAndConfirm("Quillmere", "Out of memory.", BoxIcon::Exclamation);
+    // Rotation goes on once the box is closed.
+    EXPECT_TRUE(launcher_.WaitForMessageBox(3000)) << "rotation stopped after the report";
 }
 
 }  // namespace
