@@ -182,7 +182,7 @@ protected:
     // Rotation on, at a period of one second, in the order given.
     void StoreRotationSettings(bool byName) {
         ASSERT_TRUE(WriteBytes(GameFile(kSettingsFile),
-                               {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, byName ? 1 : 0, 0, 0, 0}));
+                               {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, static_cast<unsigned char>(byName ? 1 : 0), 0, 0, 0}));
     }
 
     // The target's size and last write, read without opening it.
@@ -222,8 +222,10 @@ protected:
         return pictures;
     }
 
-    // Starts the launcher and presses Run; returns when Run was pressed.
-    DWORD StartRotating(HWND& main) {
+    // Stores rotation settings, starts the launcher and presses Run;
+    // returns when Run was pressed.
+    DWORD StartRotating(HWND& main, bool byName) {
+        StoreRotationSettings(byName);
         main = StartLauncher();
         if (!main) return 0;
         EXPECT_TRUE(Click(Control(main, IDC_RUN)));
@@ -691,9 +693,8 @@ TEST_F(LauncherTest, ShortSettingsFileIsReportedBeforeTheDialogThenDefaultsApply
 
 TEST_F(LauncherTest, RandomOrderCopiesEntries1240And4ASecondApart) {
     MakePictures(5);
-    StoreRotationSettings(false);
     HWND main = nullptr;
-    const DWORD run = StartRotating(main);
+    const DWORD run = StartRotating(main, false);
     ASSERT_TRUE(main);
     const std::vector<Copy> copies = WatchCopies(5, 10000, run);
     // 41, 18467, 6334, 26500 and 19169 modulo 5, from a fresh start.
@@ -707,9 +708,8 @@ TEST_F(LauncherTest, RandomOrderCopiesEntries1240And4ASecondApart) {
 
 TEST_F(LauncherTest, NameOrderCopiesEachPictureThenPausesOneTick) {
     MakePictures(3);
-    StoreRotationSettings(true);
     HWND main = nullptr;
-    const DWORD run = StartRotating(main);
+    const DWORD run = StartRotating(main, true);
     ASSERT_TRUE(main);
     const std::vector<Copy> copies = WatchCopies(4, 10000, run);
     ASSERT_EQ((std::vector<int>{0, 1, 2, 0}), Pictures(copies));
@@ -721,9 +721,8 @@ TEST_F(LauncherTest, NameOrderCopiesEachPictureThenPausesOneTick) {
 
 TEST_F(LauncherTest, RotationGoesOnUnderTheAboutBoxAndStopsOnceTheLauncherCloses) {
     MakePictures(3);
-    StoreRotationSettings(true);
     HWND main = nullptr;
-    const DWORD run = StartRotating(main);
+    const DWORD run = StartRotating(main, true);
     ASSERT_TRUE(main);
     // The click on Run must have landed before the About box disables the dialog.
     ASSERT_EQ(1u, WatchCopies(1, 3000, run).size());
@@ -751,9 +750,8 @@ TEST_F(LauncherTest, RotationGoesOnUnderTheAboutBoxAndStopsOnceTheLauncherCloses
 
 TEST_F(LauncherTest, HeldPictureIsSkippedSilentlyAndCopiedOnceReleased) {
     MakePictures(1);
-    StoreRotationSettings(false);
     HWND main = nullptr;
-    const DWORD run = StartRotating(main);
+    const DWORD run = StartRotating(main, false);
     ASSERT_TRUE(main);
     ASSERT_EQ(1u, WatchCopies(1, 3000, run).size());
     {
@@ -777,9 +775,8 @@ TEST_F(LauncherTest, RepeatingCopyErrorShowsOneBoxNotAStack) {
         end.QuadPart = (1LL << 32) + 16;
         ASSERT_TRUE(SetFilePointerEx(huge.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(huge.get()));
     }
-    StoreRotationSettings(false);
     HWND main = nullptr;
-    StartRotating(main);
+    StartRotating(main, false);
     ASSERT_TRUE(main);
     ASSERT_TRUE(launcher_.WaitForMessageBox(3000));
     Sleep(3500);  // three more ticks
