@@ -1,13 +1,5 @@
-# Cross toolchain: 32-bit Windows through mingw-w64. The -posix variants are
-# needed because GoogleTest uses std::mutex, which the win32-thread variant lacks.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: 32-bit Windows through mingw-w64, the build that ships.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 # ctest runs the Windows test programs through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
