@@ -1,12 +1,14 @@
 #!/bin/sh
-# The demo: Quillmere.exe from build/cross in a private Wine prefix, pointed
-# at a demo game folder with sample pictures and the stand-in game.
+# The demo: Quillmere.exe from build/cross (build/cross64 where 32-bit
+# programs cannot run, see wine-env.sh) in a private Wine prefix, pointed at a
+# demo game folder with sample pictures and the stand-in game.
 # With a reachable $DISPLAY it runs for the person until closed; without one
-# it runs on a virtual display and leaves screenshots in build/cross/demo/.
+# it runs on a virtual display and leaves screenshots in the build's demo/.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/cross"
+. "$root/scripts/wine-env.sh"
+build="$QUILLMERE_WINE_BUILD"
 demo="$build/demo"
 prefix="$demo/prefix"
 game="$demo/game"
@@ -35,11 +37,11 @@ wait_for() {
 }
 
 for f in "$launcher" "$standin"; do
-  [ -f "$f" ] || fail "$f is missing; build first: cmake --preset cross && cmake --build --preset cross"
+  [ -f "$f" ] || fail "$f is missing; build first: cmake --preset $QUILLMERE_WINE_PRESET && cmake --build --preset $QUILLMERE_WINE_PRESET"
 done
 need wine wineserver convert
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix"
 mkdir -p "$demo"
 
 # The display comes first: Wine's desktop process starts with the first Wine
@@ -97,8 +99,9 @@ picture "$target_dir/pic_waitingbkgd.png" gray30 "wait"
 printf '\001\000\000\000\000\000\000\000\003\000\000\000\001\000\000\000' > "$game/Quillmere.sav"
 
 game_win=$(printf 'Z:%s' "$game" | tr / '\\')
+# Into the registry view the launcher reads: a 32-bit one reads WOW6432Node.
 wine reg add 'HKLM\SOFTWARE\Infogrames\Master of Orion III' /v 'Program Location' \
-  /d "$game_win" /f /reg:32 >/dev/null 2>&1 || fail "cannot write the registry value"
+  /d "$game_win" /f "$QUILLMERE_WINE_REG" >/dev/null 2>&1 || fail "cannot write the registry value"
 
 if [ "$interactive" = yes ]; then
   echo "demo: starting Quillmere on $DISPLAY; Run starts the stand-in game, Exit ends the launcher"

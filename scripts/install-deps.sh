@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ googletest libgtest-dev
   clang-14 libclang-rt-14-dev
-  mingw-w64 g++-mingw-w64-i686
+  mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32 wine64
   xvfb xdotool x11-utils imagemagick
 )

@@ -4,10 +4,13 @@
 # Wine otherwise waits about two seconds each time a window is hidden.
 set -eu
 prefix="$1"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/wine-env.sh" >/dev/null
+export WINEPREFIX="$prefix"
 if [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$prefix"
-  wineboot -i >/dev/null 2>&1
+  # Through `wine`: the wineboot command runs wine-stable by name.
+  wine wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
