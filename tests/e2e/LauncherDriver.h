@@ -53,8 +53,9 @@ private:
 
 // Points HKLM "SOFTWARE\Infogrames\Master of Orion III" value
 // "Program Location" at a folder (or removes the value) for the life of the
-// object, and puts back what was there before. The driver is a 32-bit
-// program, so it writes the same registry view that the launcher reads.
+// object, and puts back what was there before. The driver is built like the
+// launcher, both 32-bit or both 64-bit, so it writes the registry view that
+// the launcher reads.
 class GameFolderRegistration {
 public:
     explicit GameFolderRegistration(const std::optional<std::string>& folder);
