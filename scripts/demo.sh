@@ -121,12 +121,44 @@ echo "demo: screenshot of the launcher: $demo/launcher.png"
 
 # Run with rotation on: the focus starts on "Exit", Tab moves it to "Run".
 xdotool key Tab space
-if wait_for 15 xdotool search --onlyvisible --name "$game_title"; then
-  sleep 8  # a few 3-second periods of rotation
-  window=$(xdotool search --onlyvisible --name "$game_title" | head -n 1)
-  import -window "$window" "$demo/game.png"
-  echo "demo: screenshot of the stand-in game: $demo/game.png"
-else
+if ! wait_for 15 xdotool search --onlyvisible --name "$game_title"; then
   echo "demo: the stand-in game did not start; no game screenshot"
+  exit 0
+fi
+
+# Each copy replaces the waiting picture with a new file, so its change time
+# and size tell one copy from the next without opening it.
+target="$target_dir/pic_waitingbkgd.png"
+stamp() { stat -c '%z %s' "$target" 2>/dev/null || true; }
+copies=0
+last=$(stamp)
+# watch SECONDS: counts the copies made meanwhile, polling ten times a second.
+watch() {
+  i=0
+  while [ "$i" -lt $(( $1 * 10 )) ]; do
+    now=$(stamp)
+    if [ "$now" != "$last" ]; then copies=$((copies + 1)); last=$now; fi
+    sleep 0.1
+    i=$((i + 1))
+  done
+}
+# shoot FILE: the stand-in game's window, once it has reloaded the picture.
+shoot() {
+  window=$(xdotool search --onlyvisible --name "$game_title" | head -n 1)
+  import -window "$window" "$1"
+  echo "demo: screenshot of the stand-in game: $1"
+}
+
+watch 4   # the first copy comes one full period after Run
+watch 1   # the game reloads within half a second
+shoot "$demo/game-1.png"
+watch 6   # two more periods, two more pictures
+shoot "$demo/game-2.png"
+echo "demo: $copies pictures copied over the game's waiting picture in the 11 s watched (one every 3 s, in name order)"
+# ImageMagick counts the pixels that differ (the files differ anyway, by
+# the time stamps they carry).
+if [ "$(compare -metric AE "$demo/game-1.png" "$demo/game-2.png" null: 2>&1 || true)" = 0 ]; then
+  echo "demo: the two screenshots of the game are the same: the rotation did not go on" >&2
+  exit 1
 fi
 exit 0
