@@ -45,7 +45,6 @@ public:
     // Why the last Begin or Commit did not succeed, as the access error or
     // the system's error on the target's full path.
     const CFileException& Failure() const { return m_failure; }
-    const std::string& TargetPath() const { return m_targetPath; }
 
 private:
     Durability m_durability;

@@ -17,6 +17,11 @@ std::size_t s_walkEntry = 0;
 // The random sequence starts once, with the program.
 CPseudoRandom s_random;
 
+// A fresh listing of the game folder's pictures, for a step that asks for one.
+ListPictures PicturesOf(const char* gameFolder) {
+    return [gameFolder] { return ListDirectory(PicturePattern(gameFolder)); };
+}
+
 void CopyPicture(CFileCopier& copier, const char* gameFolder, const std::string& name) {
     copier.Copy(PicturePath(gameFolder, name).c_str(), TargetPicturePath(gameFolder).c_str());
 }
@@ -29,15 +34,14 @@ std::uint32_t CountPictures(const std::string& pattern) {
 
 void StepByName(const char* gameFolder) {
     static CFileCopier copier;
-    const auto picture = NextByName(s_bWalking, s_hWalk, s_walkEntry, [&] { return ListDirectory(PicturePattern(gameFolder)); });
+    const auto picture = NextByName(s_bWalking, s_hWalk, s_walkEntry, PicturesOf(gameFolder));
     if (picture)
         CopyPicture(copier, gameFolder, *picture);
 }
 
 void StepRandom(const char* gameFolder, std::uint32_t pictureCount) {
     static CFileCopier copier;
-    const auto picture =
-        ChooseRandomPicture(s_random, pictureCount, [&] { return ListDirectory(PicturePattern(gameFolder)); });
+    const auto picture = ChooseRandomPicture(s_random, pictureCount, PicturesOf(gameFolder));
     if (picture)
         CopyPicture(copier, gameFolder, *picture);
 }
