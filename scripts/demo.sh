@@ -94,9 +94,11 @@ for colour in navy darkgreen maroon purple darkorange; do
   n=$((n + 1))
 done
 picture "$target_dir/pic_waitingbkgd.png" gray30 "wait"
-# Settings for watching the rotation: "Use EOTBIR:" on, a 3-second cycle,
+# Settings for watching the rotation: "Use EOTBIR:" on, a 2-second cycle,
 # pictures in name order (four 32-bit little-endian values).
-printf '\001\000\000\000\000\000\000\000\003\000\000\000\001\000\000\000' > "$game/Quillmere.sav"
+settings="$game/Quillmere.sav"
+printf '\001\000\000\000\000\000\000\000\002\000\000\000\001\000\000\000' > "$settings"
+touch -d '2000-01-01 00:00:00' "$settings"  # so the launcher's rewrite shows
 
 game_win=$(printf 'Z:%s' "$game" | tr / '\\')
 # Into the registry view the launcher reads: a 32-bit one reads WOW6432Node.
@@ -116,7 +118,8 @@ wineserver -p >/dev/null 2>&1 || true  # keep the server up between the starts b
 wait_for 30 xdotool search --onlyvisible --name '^Quillmere$' ||
   fail "the window \"Quillmere\" did not appear within 30 s"
 sleep 1  # let it paint
-import -window root "$demo/launcher.png"
+launcher_window=$(xdotool search --onlyvisible --name '^Quillmere$' | head -n 1)
+import -window "$launcher_window" "$demo/launcher.png"
 echo "demo: screenshot of the launcher: $demo/launcher.png"
 
 # Run with rotation on: the focus starts on "Exit", Tab moves it to "Run".
@@ -149,16 +152,37 @@ shoot() {
   echo "demo: screenshot of the stand-in game: $1"
 }
 
-watch 4   # the first copy comes one full period after Run
+watch 3   # the first copy comes one full period after Run
 watch 1   # the game reloads within half a second
 shoot "$demo/game-1.png"
-watch 6   # two more periods, two more pictures
+watch 4   # two more periods, two more pictures
 shoot "$demo/game-2.png"
-echo "demo: $copies pictures copied over the game's waiting picture in the 11 s watched (one every 3 s, in name order)"
+watched=8
 # ImageMagick counts the pixels that differ (the files differ anyway, by
 # the time stamps they carry).
 if [ "$(compare -metric AE "$demo/game-1.png" "$demo/game-2.png" null: 2>&1 || true)" = 0 ]; then
   echo "demo: the two screenshots of the game are the same: the rotation did not go on" >&2
   exit 1
 fi
+
+# Escape closes the launcher, which writes its settings back. A click on its
+# lower edge, which the game's window leaves uncovered, brings it to the
+# front first: the game took the focus.
+height=$(xdotool getwindowgeometry --shell "$launcher_window" | sed -n 's/^HEIGHT=//p')
+xdotool mousemove --window "$launcher_window" 8 $((height - 5)) click 1
+sleep 0.5
+xdotool key Escape
+wait_for 15 sh -c "! xdotool search --onlyvisible --name '^Quillmere\$'" ||
+  fail "the launcher did not close on Escape"
+sleep 1
+if [ "$(stat -c %Y "$settings")" -gt 946684800 ]; then
+  # The four values as stored: Use EOTBIR, Pre-Warp, cycle time, name order.
+  set -- $(od -An -tu4 -v "$settings")
+  written="settings written on closing to $settings ($(stat -c %s "$settings") bytes: Use EOTBIR $1, Pre-Warp $2, cycle $3 s, name order $4)"
+else
+  written="settings NOT written on closing to $settings"
+fi
+summary="demo: $copies pictures copied over the game's waiting picture in the $watched s watched (one every 2 s, in name order); $written"
+echo "$summary" | tee "$demo/summary.txt"
+case "$written" in *NOT*) exit 1 ;; esac
 exit 0
