@@ -2,8 +2,7 @@
 // same files, the random and name-order ticks against one bare directory
 // pass over the same folder, and the peak private memory of a 100 MB copy.
 // Each pair is measured alternately in one run and reported as a ratio.
-#include <windows.h>
-#include <psapi.h>
+#include "BenchSupport.h"
 
 #include "rotation/FileCopier.h"
 #include "rotation/PicturePaths.h"
@@ -18,21 +17,7 @@
 
 namespace {
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using namespace bench;
 
 double TimeMs(const std::function<void()>& work) {
     const double start = NowMs();
@@ -40,35 +25,9 @@ double TimeMs(const std::function<void()>& work) {
     return NowMs() - start;
 }
 
-// Writes `size` bytes in 1 MB pieces, so making the file holds little memory.
-void WriteFileOfSize(const std::string& path, std::size_t size, unsigned char seed) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::vector<unsigned char> piece(1 << 20);
-    for (std::size_t i = 0; i < piece.size(); ++i)
-        piece[i] = static_cast<unsigned char>(seed + i * 7);
-    for (std::size_t done = 0; done < size;) {
-        const DWORD n = static_cast<DWORD>(std::min(piece.size(), size - done));
-        DWORD written = 0;
-        WriteFile(h, piece.data(), n, &written, nullptr);
-        done += n;
-    }
-    CloseHandle(h);
-}
-
-void MakeDirectories(const std::string& path) {
-    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
-}
-
 // Private bytes as Windows counts them, and as Wine reports them (its peak
 // figure is not kept, so a thread samples the current one meanwhile).
-std::size_t PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters.PagefileUsage;
-}
+std::size_t PrivateBytes() { return bench::PrivateBytes(GetCurrentProcess()); }
 
 struct Sampler {
     volatile LONG running = 1;

@@ -1,0 +1,100 @@
+// What the benchmark programs share: clocks and medians, files and folders,
+// the game's registry value, a started program with its visible window, and
+// a started process's CPU time and private memory.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+constexpr DWORD kShowTimeoutMs = 10000;
+constexpr DWORD kCloseTimeoutMs = 2000;
+
+// Milliseconds on the performance counter.
+double NowMs();
+
+double Median(std::vector<double> values);  // 0 for none
+double Min(const std::vector<double>& values);
+
+// The folder of this benchmark's own executable, without a trailing separator.
+std::string ModuleFolder();
+
+// Writes `size` bytes in 1 MB pieces, so making the file holds little memory.
+void WriteFileOfSize(const std::string& path, std::size_t size, unsigned char seed);
+void MakeDirectories(const std::string& path);  // like mkdir -p
+void RemoveTree(const std::string& path);
+double FileSize(const std::string& path);        // 0 when it cannot be read
+
+// A fresh folder under the temporary folder, removed with all it holds.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name);
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder() { RemoveTree(path_); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Sets the game folder value that Quillmere reads (HKLM key
+// "SOFTWARE\Infogrames\Master of Orion III", value "Program Location"), or
+// removes it for nullopt, for the object's life, and puts back what was
+// there. Built like the launcher, both 32-bit or both 64-bit, a benchmark
+// writes the registry view it reads.
+class GameFolderValue {
+public:
+    explicit GameFolderValue(const std::optional<std::string>& folder);
+    GameFolderValue(const GameFolderValue&) = delete;
+    GameFolderValue& operator=(const GameFolderValue&) = delete;
+    ~GameFolderValue();
+    bool ok() const { return ok_; }
+
+private:
+    std::optional<std::string> previous_;
+    bool ok_ = false;
+};
+
+// One started program. It is closed as a person closes a dialog (WM_CLOSE,
+// which the dialog manager turns into IDCANCEL) and ended if it does not go.
+class StartedProgram {
+public:
+    StartedProgram() = default;
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+    ~StartedProgram() { Close(); }
+
+    bool Start(const std::string& exe, const std::string& workingFolder);
+    // Polls every millisecond; null when no window showed in time or the
+    // program ended first.
+    HWND WaitForVisibleWindow(DWORD timeoutMs = kShowTimeoutMs);
+    HWND window() const { return window_; }
+    HANDLE process() const { return process_; }
+    void Close();
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+    HWND window_ = nullptr;
+};
+
+// User plus kernel time of a process in the 100 ns units GetProcessTimes
+// gives; how often the system moves that count is another matter (the CPU
+// benchmark reports the steps it saw).
+std::uint64_t CpuTime100ns(HANDLE process);
+// Private bytes as PROCESS_MEMORY_COUNTERS_EX::PrivateUsage reports them, or
+// PagefileUsage where the system fills only the basic counters.
+std::size_t PrivateBytes(HANDLE process);
+
+// One table row: a label, Quillmere's figure, the baseline's and their ratio
+// ("-" when the baseline is 0, as idle CPU can be).
+void Row(const char* label, double quillmere, double minimal, const char* format);
+
+}  // namespace bench
