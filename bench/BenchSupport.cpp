@@ -153,9 +153,9 @@ GameFolderValue::~GameFolderValue() {
     RegCloseKey(key);
 }
 
-bool StartedProgram::Start(const std::string& exe, const std::string& workingFolder) {
+bool StartedProgram::Start(const std::string& exe, const std::string& workingFolder, const std::string& argument) {
     Close();
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (argument.empty() ? "" : " " + argument);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -192,16 +192,6 @@ void StartedProgram::Close() {
     CloseHandle(process_);
     process_ = nullptr;
     window_ = nullptr;
-}
-
-std::uint64_t CpuTime100ns(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0;
-    auto value = [](const FILETIME& t) {
-        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    return value(kernel) + value(user);
 }
 
 std::size_t PrivateBytes(HANDLE process) {

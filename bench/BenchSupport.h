@@ -1,6 +1,6 @@
 // What the benchmark programs share: clocks and medians, files and folders,
 // the game's registry value, a started program with its visible window, and
-// a started process's CPU time and private memory.
+// a process's private memory.
 #pragma once
 
 #include <windows.h>
@@ -71,7 +71,9 @@ public:
     StartedProgram& operator=(const StartedProgram&) = delete;
     ~StartedProgram() { Close(); }
 
-    bool Start(const std::string& exe, const std::string& workingFolder);
+    // `argument` follows the quoted program name on the command line; the
+    // programs measured here read no command line, so it can mark a start.
+    bool Start(const std::string& exe, const std::string& workingFolder, const std::string& argument = {});
     // Polls every millisecond; null when no window showed in time or the
     // program ended first.
     HWND WaitForVisibleWindow(DWORD timeoutMs = kShowTimeoutMs);
@@ -85,10 +87,6 @@ private:
     HWND window_ = nullptr;
 };
 
-// User plus kernel time of a process in the 100 ns units GetProcessTimes
-// gives; how often the system moves that count is another matter (the CPU
-// benchmark reports the steps it saw).
-std::uint64_t CpuTime100ns(HANDLE process);
 // Private bytes as PROCESS_MEMORY_COUNTERS_EX::PrivateUsage reports them, or
 // PagefileUsage where the system fills only the basic counters.
 std::size_t PrivateBytes(HANDLE process);
