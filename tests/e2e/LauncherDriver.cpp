@@ -2,8 +2,11 @@
 // process, reading its windows, and real keyboard and mouse input.
 #include "LauncherDriver.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -182,6 +185,25 @@ bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
+std::vector<std::string> FilesUnder(const std::string& folder) {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA entry;
+    HANDLE first = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (first == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const std::string& inner : FilesUnder(folder + "\\" + name))
+                files.push_back(name + "\\" + inner);
+        } else {
+            files.push_back(name);
+        }
+    } while (FindNextFileA(first, &entry));
+    FindClose(first);
+    return files;
+}
+
 ScratchFolder::ScratchFolder(const std::string& name) {
     char module[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, module, MAX_PATH);
@@ -249,27 +271,85 @@ bool LauncherProcess::WaitForExit(DWORD timeoutMs) const {
 
 void LauncherProcess::Terminate() {
     if (!process_.valid()) return;
-    // Stand-in games started by this launcher: its children named Moo3.exe.
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    if (snapshot.valid() && Process32First(snapshot.get(), &entry)) {
-        do {
-            if (entry.th32ParentProcessID == id_ && lstrcmpiA(entry.szExeFile, "Moo3.exe") == 0) {
-                UniqueHandle child(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                                               entry.th32ProcessID));
-                if (child.valid()) {
-                    TerminateProcess(child.get(), 1);
-                    WaitForSingleObject(child.get(), kUiTimeoutMs);
-                }
-            }
-        } while (Process32Next(snapshot.get(), &entry));
-    }
+    for (DWORD game : Games()) EndProcess(game);
     if (running()) {
         TerminateProcess(process_.get(), 1);
         WaitForSingleObject(process_.get(), kUiTimeoutMs);
     }
     process_.reset();
+}
+
+std::vector<DWORD> LauncherProcess::Games() const {
+    // Stand-in games started by this launcher: its children named Moo3.exe.
+    // A child keeps its parent's id after the parent has ended.
+    std::vector<DWORD> games;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    if (id_ && snapshot.valid() && Process32First(snapshot.get(), &entry)) {
+        do {
+            if (entry.th32ParentProcessID == id_ && lstrcmpiA(entry.szExeFile, "Moo3.exe") == 0)
+                games.push_back(entry.th32ProcessID);
+        } while (Process32Next(snapshot.get(), &entry));
+    }
+    return games;
+}
+
+namespace {
+
+// A process's open handles, counted in the system's table of all handles:
+// Wine's GetProcessHandleCount always gives 0, and the handle count in its
+// process list is the size of the process's handle table, not its use.
+DWORD TabledHandleCount(DWORD id) {
+    // SystemHandleInformation (16): a count, then one entry per handle.
+    struct Entry {
+        USHORT process;  // the id's low 16 bits
+        USHORT creatorBackTrace;
+        UCHAR type, attributes;
+        USHORT value;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG needed = 0;
+    NTSTATUS status;
+    while ((status = NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(16),
+                                              buffer.data(), static_cast<ULONG>(buffer.size()),
+                                              &needed)) ==
+           static_cast<NTSTATUS>(0xC0000004L))  // STATUS_INFO_LENGTH_MISMATCH
+        buffer.resize(std::max<size_t>(needed, buffer.size() * 2));
+    if (status != 0) return 0;
+    const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+    return static_cast<DWORD>(std::count_if(entries, entries + count, [&](const Entry& e) {
+        return e.process == static_cast<USHORT>(id);
+    }));
+}
+
+}  // namespace
+
+ProcessFigures LauncherProcess::Figures() const {
+    ProcessFigures figures;
+    if (!process_.valid()) return figures;
+    if (!GetProcessHandleCount(process_.get(), &figures.handles) || figures.handles == 0)
+        figures.handles = TabledHandleCount(id_);
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    // Wine leaves PrivateUsage 0 for another process but fills
+    // PagefileUsage, which Windows defines as the same commit charge.
+    if (GetProcessMemoryInfo(process_.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof memory))
+        figures.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+    figures.gdiObjects = GetGuiResources(process_.get(), GR_GDIOBJECTS);
+    figures.userObjects = GetGuiResources(process_.get(), GR_USEROBJECTS);
+    return figures;
+}
+
+void EndProcess(DWORD id) {
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (!process.valid()) return;
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), kUiTimeoutMs);
 }
 
 namespace {
@@ -397,6 +477,12 @@ HWND ActiveWindow(HWND window) {
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
     return info.hwndActive;
+}
+
+bool Responds(HWND window) {
+    bool ok = false;
+    SendBounded(window, WM_NULL, 0, 0, &ok);
+    return ok;
 }
 
 const char* ToString(BoxIcon icon) {

@@ -39,6 +39,8 @@ std::optional<std::vector<unsigned char>> ReadBytes(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);  // CR LF stripped
 bool MakeDirectories(const std::string& path);                 // like mkdir -p
 bool SamePath(const std::string& a, const std::string& b);    // letter case ignored
+// Every file under a folder, sub-folders walked, as paths relative to it.
+std::vector<std::string> FilesUnder(const std::string& folder);
 
 // A fresh folder beside the driver's executable for one test, emptied first
 // if an earlier run left it behind.
@@ -69,6 +71,14 @@ private:
     bool ok_ = false;
 };
 
+// What a process holds, for leak checks. Wine reports no GDI or USER
+// objects (0).
+struct ProcessFigures {
+    DWORD handles = 0;
+    SIZE_T privateBytes = 0;
+    DWORD gdiObjects = 0, userObjects = 0;
+};
+
 // One started launcher process and the windows it owns.
 class LauncherProcess {
 public:
@@ -83,6 +93,9 @@ public:
     bool WaitForExit(DWORD timeoutMs = kUiTimeoutMs) const;
     // Ends the launcher and any stand-in game it started that is still there.
     void Terminate();
+    // The stand-in games it started that are still running, by process id.
+    std::vector<DWORD> Games() const;
+    ProcessFigures Figures() const;
 
     // The visible main dialog: titled "Quillmere" and holding the Run button.
     HWND WaitForMainWindow(DWORD timeoutMs = kStartTimeoutMs) const;
@@ -112,6 +125,10 @@ int CheckState(HWND dialog, int id);  // BM_GETCHECK, -1 on failure
 // The control that has the keyboard focus in the thread owning `window`.
 HWND FocusedControl(HWND window);
 HWND ActiveWindow(HWND window);
+// The window's thread handles a message within the bounded wait.
+bool Responds(HWND window);
+// Ends a process by id and waits for it.
+void EndProcess(DWORD id);
 
 // What a message box shows.
 enum class BoxIcon { None, Stop, Exclamation, Information, Question, Unknown };
