@@ -235,6 +235,7 @@ struct Rotation {
     double tickMs = 0, tickWindowS = 0, tickMinMs = 1e9, tickMaxMs = 0;  // over the intervals holding a tick
     int ticksMeasured = 0;
     double firstPrivateKiB = 0, lastPrivateKiB = 0, lastLinuxPrivateKiB = 0;
+    std::vector<double> spacingMs;  // from one copy seen to the next
     bool gameStarted = false;
 };
 
@@ -250,7 +251,7 @@ bool MeasureRotation(StartedProgram& launcher, const GameFolder& game, CpuMeter&
 
     const DWORD copyTimeoutMs = kPeriodSeconds * 1000 + 3000;
     std::uint64_t beforeTick = 0;
-    double beforeTickAt = 0;
+    double beforeTickAt = 0, lastSeenAt = 0;
     for (int k = 1; k <= ticks; ++k) {
         const double waitFrom = NowMs();
         Stamp now;
@@ -261,6 +262,9 @@ bool MeasureRotation(StartedProgram& launcher, const GameFolder& game, CpuMeter&
         }
         last = now;
         const double seenAt = NowMs();
+        if (k > 1)
+            r.spacingMs.push_back(seenAt - lastSeenAt);
+        lastSeenAt = seenAt;
         ++r.ticksSeen;
         if (k == 1)
             r.gameStarted = GetFileAttributesA((game.path + "\\moo3-started.log").c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -408,6 +412,8 @@ int main(int argc, char** argv) {
                 "Between ticks: from %u ms after a copy was seen to %u ms before the next is due.\n\n",
                 kPictures, 100u, 100u + (kPictures - 1) * 64u, kPeriodSeconds, rotation.ticksSeen,
                 static_cast<unsigned>(kAfterCopyMs), static_cast<unsigned>(kBeforeDueMs));
+    std::printf("Copies seen %.1f ms apart (median; least %.1f, most %.1f).\n\n", Median(rotation.spacingMs),
+                Min(rotation.spacingMs), *std::max_element(rotation.spacingMs.begin(), rotation.spacingMs.end()));
     std::printf("%-36s%12s%12s%10s\n", "", "Quillmere", "Min. idle", "ratio");
     Row("CPU between ticks (ms per s)", rotation.betweenS > 0 ? rotation.betweenMs / rotation.betweenS : 0,
         Median(mCpu), "%12.4f");
