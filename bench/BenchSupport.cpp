@@ -10,9 +10,6 @@ namespace bench {
 
 namespace {
 
-constexpr char kGameKey[] = "SOFTWARE\\Infogrames\\Master of Orion III";
-constexpr char kGameValue[] = "Program Location";
-
 struct WindowSearch {
     DWORD processId;
     HWND found;
@@ -83,27 +80,6 @@ void MakeDirectories(const std::string& path) {
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
 double FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
@@ -117,40 +93,6 @@ ScratchFolder::ScratchFolder(const std::string& name) {
     path_ = std::string(temp) + name;
     RemoveTree(path_);  // left by an earlier run that was stopped
     MakeDirectories(path_);
-}
-
-GameFolderValue::GameFolderValue(const std::optional<std::string>& folder) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    char value[4096];
-    DWORD size = sizeof value - 1;
-    if (RegQueryValueExA(key, kGameValue, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
-        ERROR_SUCCESS) {
-        value[size] = '\0';
-        previous_ = std::string(value);
-    }
-    if (folder)
-        ok_ = RegSetValueExA(key, kGameValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
-                             static_cast<DWORD>(folder->size() + 1)) == ERROR_SUCCESS;
-    else {
-        const LONG status = RegDeleteValueA(key, kGameValue);
-        ok_ = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
-    }
-    RegCloseKey(key);
-}
-
-GameFolderValue::~GameFolderValue() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    if (previous_)
-        RegSetValueExA(key, kGameValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(previous_->c_str()),
-                       static_cast<DWORD>(previous_->size() + 1));
-    else
-        RegDeleteValueA(key, kGameValue);
-    RegCloseKey(key);
 }
 
 bool StartedProgram::Start(const std::string& exe, const std::string& workingFolder, const std::string& argument) {

@@ -1,7 +1,10 @@
 // What the benchmark programs share: clocks and medians, files and folders,
-// the game's registry value, a started program with its visible window, and
-// a process's private memory.
+// a started program with its visible window, and a process's private memory.
+// The game's registry value and folder removal come from the test helpers.
 #pragma once
+
+#include "tests/common/FileTree.h"
+#include "tests/common/GameFolderRegistration.h"
 
 #include <windows.h>
 
@@ -28,7 +31,6 @@ std::string ModuleFolder();
 // Writes `size` bytes in 1 MB pieces, so making the file holds little memory.
 void WriteFileOfSize(const std::string& path, std::size_t size, unsigned char seed);
 void MakeDirectories(const std::string& path);  // like mkdir -p
-void RemoveTree(const std::string& path);
 double FileSize(const std::string& path);        // 0 when it cannot be read
 
 // A fresh folder under the temporary folder, removed with all it holds.
@@ -44,23 +46,6 @@ private:
     std::string path_;
 };
 
-// Sets the game folder value that Quillmere reads (HKLM key
-// "SOFTWARE\Infogrames\Master of Orion III", value "Program Location"), or
-// removes it for nullopt, for the object's life, and puts back what was
-// there. Built like the launcher, both 32-bit or both 64-bit, a benchmark
-// writes the registry view it reads.
-class GameFolderValue {
-public:
-    explicit GameFolderValue(const std::optional<std::string>& folder);
-    GameFolderValue(const GameFolderValue&) = delete;
-    GameFolderValue& operator=(const GameFolderValue&) = delete;
-    ~GameFolderValue();
-    bool ok() const { return ok_; }
-
-private:
-    std::optional<std::string> previous_;
-    bool ok_ = false;
-};
 
 // One started program. It is closed as a person closes a dialog (WM_CLOSE,
 // which the dialog manager turns into IDCANCEL) and ended if it does not go.

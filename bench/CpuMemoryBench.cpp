@@ -342,7 +342,7 @@ int main(int argc, char** argv) {
     const std::string start = scratch.path() + "\\start";
     MakeDirectories(start);
     GameFolder game(scratch.path(), standIn);
-    GameFolderValue registered(game.path);
+    GameFolderRegistration registered(game.path);
     if (!game.ok || !registered.ok()) {
         std::fprintf(stderr, "cannot prepare the game folder %s (stand-in game: %s)\n", game.path.c_str(), standIn);
         return 1;

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
 
     // Without the value Quillmere takes the working folder as its game folder,
     // and so writes its settings file into the run's own fresh folder.
-    GameFolderValue hidden(std::nullopt);
+    GameFolderRegistration hidden(std::nullopt);
     int run = 0;
     // Interleaved, so that a drift in the machine's load touches both alike.
     for (int round = 0; round < kWarmUpRounds + rounds; ++round) {

@@ -14,8 +14,6 @@ namespace e2e {
 
 namespace {
 
-const char kGameKey[] = "SOFTWARE\\Infogrames\\Master of Orion III";
-const char kGameValue[] = "Program Location";
 const int kRunButtonId = 1000;
 const char kAboutTitle[] = "About Quillmere";
 // Bounded cross-process SendMessage: a hung launcher fails the test instead
@@ -210,40 +208,6 @@ ScratchFolder::ScratchFolder(const std::string& name) {
     path_ = DirectoryOf(module) + "\\e2e-work\\" + name;
     RemoveTree(path_);
     MakeDirectories(path_);
-}
-
-GameFolderRegistration::GameFolderRegistration(const std::optional<std::string>& folder) {
-    RegKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
-        return;
-    char value[1024];
-    DWORD size = sizeof value - 1, type = 0;
-    if (RegQueryValueExA(key.get(), kGameValue, nullptr, &type, reinterpret_cast<BYTE*>(value),
-                         &size) == ERROR_SUCCESS) {
-        value[size] = '\0';
-        previous_ = std::string(value);
-    }
-    if (folder)
-        ok_ = RegSetValueExA(key.get(), kGameValue, 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(folder->c_str()),
-                             static_cast<DWORD>(folder->size() + 1)) == ERROR_SUCCESS;
-    else {
-        LONG status = RegDeleteValueA(key.get(), kGameValue);
-        ok_ = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
-    }
-}
-
-GameFolderRegistration::~GameFolderRegistration() {
-    RegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKey, 0, KEY_WRITE, key.receive()) != ERROR_SUCCESS)
-        return;
-    if (previous_)
-        RegSetValueExA(key.get(), kGameValue, 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(previous_->c_str()),
-                       static_cast<DWORD>(previous_->size() + 1));
-    else
-        RegDeleteValueA(key.get(), kGameValue);
 }
 
 bool LauncherProcess::Start(const std::string& exe, const std::string& workingDirectory) {

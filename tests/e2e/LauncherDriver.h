@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tests/common/FileTree.h"
+#include "tests/common/GameFolderRegistration.h"
 
 #include "Win32Owners.h"
 
@@ -53,23 +54,6 @@ private:
     std::string path_;
 };
 
-// Points HKLM "SOFTWARE\Infogrames\Master of Orion III" value
-// "Program Location" at a folder (or removes the value) for the life of the
-// object, and puts back what was there before. The driver is built like the
-// launcher, both 32-bit or both 64-bit, so it writes the registry view that
-// the launcher reads.
-class GameFolderRegistration {
-public:
-    explicit GameFolderRegistration(const std::optional<std::string>& folder);
-    GameFolderRegistration(const GameFolderRegistration&) = delete;
-    GameFolderRegistration& operator=(const GameFolderRegistration&) = delete;
-    ~GameFolderRegistration();
-    bool ok() const { return ok_; }
-
-private:
-    std::optional<std::string> previous_;
-    bool ok_ = false;
-};
 
 // What a process holds, for leak checks. Wine reports no GDI or USER
 // objects (0).
