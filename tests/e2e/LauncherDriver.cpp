@@ -538,6 +538,15 @@ bool Click(HWND control) {
         POINT p;
         return GetCursorPos(&p) && p.x == target.x && p.y == target.y;
     }, 1000);
+    // A window that came up meanwhile (a stand-in game the launcher has
+    // just started takes the foreground) would take the click instead.
+    if (!WaitUntil([&] {
+            if (GetForegroundWindow() == root && GetAncestor(WindowFromPoint(target), GA_ROOT) == root)
+                return true;
+            SetForegroundWindow(root);
+            return false;
+        }))
+        return false;
     return send(MOUSEEVENTF_LEFTDOWN) && send(MOUSEEVENTF_LEFTUP);
 }
 

@@ -840,8 +840,8 @@ TEST_F(LauncherSoak, EveryCopyIsAWholePictureAndNothingLeaksOrStaysBehind) {
     const DWORD start = StartRotating(main, byName);
     ASSERT_TRUE(main);
     DWORD runAt = start, ticks = 0;  // ticks: timer periods so far; Run restarts the timer
-    size_t runs = 1, runsAtBaseline = 0, abouts = 0, copies = 0, broken = 0, gamesAtOnce = 0;
-    std::string firstBroken;
+    size_t runs = 1, unstarted = 0, runsAtBaseline = 0, abouts = 0, copies = 0, broken = 0, gamesAtOnce = 0;
+    std::string firstBroken, foregroundAfterRun;
     std::vector<DWORD> keptGames;
     std::optional<ProcessFigures> baseline;
     ProcessFigures peak;
@@ -878,6 +878,13 @@ TEST_F(LauncherSoak, EveryCopyIsAWholePictureAndNothingLeaksOrStaysBehind) {
         }
         if (now - nextAction >= 0x80000000u) continue;
         nextAction = now + kActionMs;
+        // Each Run has started its game by the next action, 4 s later.
+        const size_t started = ReadLines(GameFile(kGameLog)).size();
+        if (runs - started > unstarted) {
+            unstarted = runs - started;
+            ADD_FAILURE() << "the Run at " << (runAt - start) / 1000 << " s started no game; foreground then: \""
+                          << foregroundAfterRun << "\"";
+        }
         switch (action++ % 4) {
         case 0:  // switch the order, then Run
             byName = !byName;
@@ -888,6 +895,7 @@ TEST_F(LauncherSoak, EveryCopyIsAWholePictureAndNothingLeaksOrStaysBehind) {
             ticks += (GetTickCount() - runAt) / 1000;
             ASSERT_TRUE(Click(Control(main, IDC_RUN)));
             runAt = GetTickCount();
+            foregroundAfterRun = WindowTitle(GetForegroundWindow());
             ++runs;
             break;
         case 2:
@@ -952,7 +960,7 @@ TEST_F(LauncherSoak, EveryCopyIsAWholePictureAndNothingLeaksOrStaysBehind) {
     // action keeps the driver busy goes unseen. Half the ticks is far below
     // that and far above a rotation that stopped.
     EXPECT_GE(copies, ticks / 2) << "rotation did not go on";
-    EXPECT_EQ(runs, gamesStarted) << "a click on Run was lost";
+    EXPECT_EQ(runs, gamesStarted) << "Runs that started no game";
 
     // Bounds against the state after the warm-up. The short run has about 40
     // ticks after it: a handle or a GDI or USER object lost per tick gives
