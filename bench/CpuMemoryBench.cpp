@@ -351,8 +351,17 @@ int main(int argc, char** argv) {
     // at once instead of showing a window and polling its picture.
     SetEnvironmentVariableA("QUILLMERE_FAKE_GAME_EXIT", "1");
 
-    std::vector<double> qCpu, mCpu, qPrivate, mPrivate, qLinux, mLinux;
-    double qCpuTotal = 0, mCpuTotal = 0;
+    // One program's idle rounds.
+    struct IdleSeries {
+        std::vector<double> cpu, privateKiB, linuxPrivateKiB;
+        double cpuTotal = 0;
+        void Add(const Idle& idle) {
+            cpu.push_back(idle.cpuMsPerS);
+            cpuTotal += idle.cpuMs;
+            privateKiB.push_back(idle.privateKiB);
+            linuxPrivateKiB.push_back(idle.linuxPrivateKiB);
+        }
+    } q, m;
     Rotation rotation;
     bool rotated = false, fromLinux = false;
     int threads = 0, run = 0;
@@ -361,29 +370,21 @@ int main(int argc, char** argv) {
     // memory after many ticks come from the same process.
     for (int round = 0; round < kIdleRounds; ++round) {
         {
-            StartedProgram m;
+            StartedProgram program;
             CpuMeter cpu;
-            if (!StartMeasured(m, cpu, minimal, start, run++))
+            if (!StartMeasured(program, cpu, minimal, start, run++))
                 return 1;
-            const Idle idle = MeasureIdle(m, cpu, idleSeconds);
-            mCpu.push_back(idle.cpuMsPerS);
-            mCpuTotal += idle.cpuMs;
-            mPrivate.push_back(idle.privateKiB);
-            mLinux.push_back(idle.linuxPrivateKiB);
+            m.Add(MeasureIdle(program, cpu, idleSeconds));
         }
-        StartedProgram q;
+        StartedProgram program;
         CpuMeter cpu;
-        if (!StartMeasured(q, cpu, quillmere, start, run++))
+        if (!StartMeasured(program, cpu, quillmere, start, run++))
             return 1;
-        const Idle idle = MeasureIdle(q, cpu, idleSeconds);
-        qCpu.push_back(idle.cpuMsPerS);
-        qCpuTotal += idle.cpuMs;
-        qPrivate.push_back(idle.privateKiB);
-        qLinux.push_back(idle.linuxPrivateKiB);
+        q.Add(MeasureIdle(program, cpu, idleSeconds));
         fromLinux = cpu.fromLinux();
         threads = std::max(threads, cpu.threads());
         if (round == kIdleRounds - 1)
-            rotated = MeasureRotation(q, game, cpu, ticks, rotation);
+            rotated = MeasureRotation(program, game, cpu, ticks, rotation);
         threads = std::max(threads, cpu.threads());
     }
 
@@ -394,13 +395,13 @@ int main(int argc, char** argv) {
                         "(/proc/<pid>/task/<tid>/schedstat), as Wine's GetProcessTimes gives the caller's own times"
                       : "GetProcessTimes, user + kernel");
     std::printf("%-36s%12s%12s%10s\n", "", "Quillmere", "Minimal", "ratio");
-    Row("idle CPU, median (ms per s)", Median(qCpu), Median(mCpu), "%12.4f");
-    Row("idle CPU, all rounds (ms)", qCpuTotal, mCpuTotal, "%12.3f");
-    Row("idle private memory, median (KiB)", Median(qPrivate), Median(mPrivate), "%12.0f");
+    Row("idle CPU, median (ms per s)", Median(q.cpu), Median(m.cpu), "%12.4f");
+    Row("idle CPU, all rounds (ms)", q.cpuTotal, m.cpuTotal, "%12.3f");
+    Row("idle private memory, median (KiB)", Median(q.privateKiB), Median(m.privateKiB), "%12.0f");
     std::printf("%-36s%12.0f%12s   (goal: under 8 MB = 8192 KiB)\n", "  Quillmere minus Minimal (KiB)",
-                Median(qPrivate) - Median(mPrivate), "");
+                Median(q.privateKiB) - Median(m.privateKiB), "");
     if (fromLinux)
-        Row("  Linux RssAnon + VmSwap (KiB)", Median(qLinux), Median(mLinux), "%12.0f");
+        Row("  Linux RssAnon + VmSwap (KiB)", Median(q.linuxPrivateKiB), Median(m.linuxPrivateKiB), "%12.0f");
     std::printf("\n");
 
     if (!rotated) {
@@ -416,10 +417,10 @@ int main(int argc, char** argv) {
                 Min(rotation.spacingMs), *std::max_element(rotation.spacingMs.begin(), rotation.spacingMs.end()));
     std::printf("%-36s%12s%12s%10s\n", "", "Quillmere", "Min. idle", "ratio");
     Row("CPU between ticks (ms per s)", rotation.betweenS > 0 ? rotation.betweenMs / rotation.betweenS : 0,
-        Median(mCpu), "%12.4f");
-    Row("private memory after last tick (KiB)", rotation.lastPrivateKiB, Median(mPrivate), "%12.0f");
+        Median(m.cpu), "%12.4f");
+    Row("private memory after last tick (KiB)", rotation.lastPrivateKiB, Median(m.privateKiB), "%12.0f");
     if (fromLinux)
-        Row("  Linux RssAnon + VmSwap (KiB)", rotation.lastLinuxPrivateKiB, Median(mLinux), "%12.0f");
+        Row("  Linux RssAnon + VmSwap (KiB)", rotation.lastLinuxPrivateKiB, Median(m.linuxPrivateKiB), "%12.0f");
     std::printf("%-36s%12.0f\n", "private memory after first tick (KiB)", rotation.firstPrivateKiB);
     const int n = std::max(1, rotation.ticksMeasured);
     std::printf("%-36s%12.3f   (mean of %d; least %.3f, most %.3f; in the %.0f ms around each)\n",
