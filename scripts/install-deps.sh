@@ -7,7 +7,7 @@ set -euo pipefail
 
 profile=${1:-test}
 packages=(
-  cmake g++-mingw-w64-i686
+  cmake make g++-mingw-w64-i686
   wine wine64 fonts-wine
   xvfb xdotool x11-utils imagemagick
 )
