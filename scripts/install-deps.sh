@@ -9,7 +9,7 @@ profile=${1:-test}
 packages=(
   cmake make g++-mingw-w64-i686
   wine wine64 fonts-wine
-  xvfb xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick
 )
 case "$profile" in
   demo) ;;
