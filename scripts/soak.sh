@@ -13,21 +13,28 @@ root=$PWD
 minutes=${1:-1}
 case $minutes in '' | *[!0-9]* | 0) echo "usage: $0 [minutes]" >&2; exit 2 ;; esac
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 . scripts/wine-env.sh
 
-build=${QUILLMERE_SOAK_BUILD:-$QUILLMERE_WINE_BUILD}
-targets="--target quillmere_e2e_tests"
-if [ -n "${QUILLMERE_SOAK_BUILD:-}" ]; then
-  toolchain=mingw-x86_64
-  [ "$QUILLMERE_WINE_BITS" = 32 ] && toolchain=mingw-i686
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j2 $targets
+# The driver comes from a build with the tests; where 32-bit programs run it
+# is cross-tests, which drives the shipped executables of build/cross.
+if [ "$QUILLMERE_WINE_BITS" = 32 ]; then
+  cmake --preset cross >/dev/null
+  cmake --build --preset cross -j2 --target Quillmere FakeGame
+  programs="$root/build/cross" preset=cross-tests toolchain=mingw-i686-tests
+  shipped=(-DQUILLMERE_SHIPPED_BUILD="$programs")
 else
-  cmake --preset "$QUILLMERE_WINE_PRESET" >/dev/null
-  cmake --build --preset "$QUILLMERE_WINE_PRESET" -j2 $targets
+  programs="" preset=cross64 toolchain=mingw-x86_64 shipped=()
 fi
+build=${QUILLMERE_SOAK_BUILD:-$root/build/$preset}
+if [ -n "${QUILLMERE_SOAK_BUILD:-}" ]; then
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_BUILD_TESTS=ON "${shipped[@]}" >/dev/null
+else
+  cmake --preset "$preset" -DQUILLMERE_BUILD_TESTS=ON >/dev/null
+fi
+cmake --build "$build" -j2 --target quillmere_e2e_tests
+programs=${programs:-$build}
 export WINEPREFIX="$build/wineprefix"
 sh scripts/wine-prefix.sh "$WINEPREFIX"
 
@@ -36,7 +43,7 @@ echo "Soak: $minutes minute(s) in $build"
 # As in bench.sh, Wine's server ends inside the virtual display's life.
 xvfb-run -a -s "-screen 0 1024x768x24" \
   sh -c 'status=0
-         wine "$1/tests/e2e/quillmere_e2e_tests.exe" "$1/Quillmere.exe" "$1/tools/Moo3.exe" \
+         wine "$1/tests/e2e/quillmere_e2e_tests.exe" "$2/Quillmere.exe" "$2/tools/Moo3.exe" \
            --gtest_filter=LauncherSoak.* || status=$?
          wineserver -w; exit $status' \
-  soak "$build"
+  soak "$build" "$programs"
