@@ -103,6 +103,20 @@ protected:
 
     std::string GameFile(const char* name) const { return gameFolder_ + "\\" + name; }
 
+    // The About box once it shows, or null after the usual wait.
+    HWND WaitForAboutBox() {
+        HWND about = nullptr;
+        WaitUntil([&] { return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr; });
+        return about;
+    }
+
+    // Closes the About box as a person does with the keyboard.
+    bool CloseAboutBoxByEscape(HWND about) {
+        if (!BringToFront(about)) return false;
+        PressKey(VK_ESCAPE);
+        return WaitUntil([&] { return !IsWindow(about); });
+    }
+
     // Tabs to the cycle time field, wherever the focus is; the dialog
     // manager selects the field's whole text on the way in.
     bool FocusCycleTimeField(HWND main) {
@@ -354,10 +368,8 @@ TEST_F(LauncherTest, AboutBoxOpensForSystemCommands16To31AndReturnsToMainDialog)
         SCOPED_TRACE(testing::Message() << "WM_SYSCOMMAND " << c.command << ", closed by "
                                         << c.closeBy);
         ASSERT_TRUE(PostMessageA(main, WM_SYSCOMMAND, c.command, 0));
-        HWND about = nullptr;
-        ASSERT_TRUE(WaitUntil([&] {
-            return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr;
-        })) << launcher_.DescribeWindows();
+        HWND about = WaitForAboutBox();
+        ASSERT_TRUE(about) << launcher_.DescribeWindows();
         EXPECT_EQ(main, GetWindow(about, GW_OWNER));
         EXPECT_FALSE(IsWindowEnabled(main)) << "main dialog must be disabled meanwhile";
         EXPECT_TRUE(WaitUntil([&] { return GetDlgCtrlID(FocusedControl(about)) == IDOK; }))
@@ -408,13 +420,9 @@ TEST_F(LauncherTest, AboutBoxOpensFromSystemMenuByKeyboard) {
     Sleep(300);
     PressKey(VK_UP);
     PressKey(VK_RETURN);
-    HWND about = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] { return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr; }))
-        << launcher_.DescribeWindows();
-    ASSERT_TRUE(BringToFront(about));
-    PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    HWND about = WaitForAboutBox();
+    ASSERT_TRUE(about) << launcher_.DescribeWindows();
+    EXPECT_TRUE(CloseAboutBoxByEscape(about));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
 }
 
@@ -729,13 +737,11 @@ TEST_F(LauncherTest, RotationGoesOnUnderTheAboutBoxAndStopsOnceTheLauncherCloses
     // The click on Run must have landed before the About box disables the dialog.
     ASSERT_EQ(1u, WatchCopies(1, 3000, run).size());
     ASSERT_TRUE(PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0));
-    HWND about = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr; }));
+    HWND about = WaitForAboutBox();
+    ASSERT_TRUE(about);
     EXPECT_EQ(2u, WatchCopies(2, 4000, run).size()) << "no rotation while the About box is open";
     EXPECT_TRUE(IsWindow(about));
-    ASSERT_TRUE(BringToFront(about));
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    ASSERT_TRUE(CloseAboutBoxByEscape(about));
 
     // A cycle time that fails at closing shows its message after the run
     // has ended: the picture must not change meanwhile.
@@ -900,13 +906,12 @@ TEST_F(LauncherSoak, EveryCopyIsAWholePictureAndNothingLeaksOrStaysBehind) {
             break;
         case 2:
             ASSERT_TRUE(PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0));
-            ASSERT_TRUE(WaitUntil([&] { return (about = launcher_.FindWindowTitled("About Quillmere")) != nullptr; }));
+            about = WaitForAboutBox();
+            ASSERT_TRUE(about);
             ++abouts;
             break;
         case 3:
-            ASSERT_TRUE(BringToFront(about));
-            PressKey(VK_ESCAPE);
-            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "the About box stays open";
+            ASSERT_TRUE(CloseAboutBoxByEscape(about)) << "the About box stays open";
             break;
         }
         // Every Run starts another stand-in game: once a new one is there,
@@ -922,9 +927,7 @@ TEST_F(LauncherSoak, EveryCopyIsAWholePictureAndNothingLeaksOrStaysBehind) {
     }
     ticks += (GetTickCount() - runAt) / 1000;
     if (about && IsWindow(about)) {
-        ASSERT_TRUE(BringToFront(about));
-        PressKey(VK_ESCAPE);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+        ASSERT_TRUE(CloseAboutBoxByEscape(about));
     }
     Sleep(1000);
     ASSERT_TRUE(baseline);
