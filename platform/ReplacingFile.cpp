@@ -1,106 +1,160 @@
-// Replacing a file through a temporary file beside it.
+// Replacing a file through a temporary file beside it, or in place where the
+// system will not let that happen.
 #include "platform/ReplacingFile.h"
 
 #include "platform/File.h"
-
-#include <cstdio>
+#include "platform/Handle.h"
+#include "platform/NameMatch.h"
 
 namespace {
 
-// "<target>.<process>-<n>.tmp": beside the target, so the rename stays on
-// one volume, and ours alone, since it is created only when new.
-std::string TemporaryNameFor(const std::string& targetPath) {
-    static unsigned s_counter = 0;
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%lx-%x.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
-                  ++s_counter);
-    return targetPath + suffix;
-}
+// Temporary names: the target's name with its last six characters replaced
+// by "~<slot>.tmp", the slot a letter from 'a' to 'h'.
+// - Never longer than the target's own name, so a path that fits MAX_PATH for
+//   the target fits for its temporary file too. A name shorter than six
+//   characters has no temporary name and is always written in place.
+// - A fixed set of names: nothing grows over a session, and at most eight
+//   temporary files can ever be left beside a target.
+// - A slot is taken by an open that creates or truncates it and shares only
+//   deletion, and held until the rename has happened: a second launcher
+//   meets a sharing violation there and takes the next slot, so neither can
+//   put the other's partial file in place, while a slot that a killed run
+//   left behind is held by nobody and is simply reused (reclaimed).
+constexpr char kSlotMark[] = "~a.tmp";
+constexpr std::size_t kSlotMarkLength = sizeof kSlotMark - 1;
+constexpr char kFirstSlot = 'a';
+constexpr char kLastSlot = 'h';
 
 CFileException ErrorFor(DWORD code, const std::string& path) {
     return CFileException(CFileException::OsErrorToCause(code), code, path);
 }
 
-} // namespace
+// A temporary file beside the target, held open from its creation until it
+// has taken the target's name; removed if it never does.
+class CTemporaryFile {
+public:
+    ~CTemporaryFile() {
+        // Deleted while still held, so no other launcher can take the slot
+        // between the close and the delete and lose its file to us.
+        if (m_hFile.valid() && !m_bRenamed)
+            DeleteFileA(m_strPath.c_str());
+    }
 
-CReplacingFile::CReplacingFile(const char* targetName, Durability durability)
-    : m_durability(durability), m_targetPath(FullPathOf(targetName)) {}
+    // Takes the first free slot beside `targetPath`. False when none can be
+    // created: the folder refuses new files or is missing, the name has no
+    // room for a slot, or every slot is held.
+    bool Create(const std::string& targetPath) {
+        const std::size_t nameStart = targetPath.find_last_of("\\/:") + 1;
+        const std::string name = targetPath.substr(nameStart);
+        if (name.size() < kSlotMarkLength)
+            return false;
+        std::string path = targetPath.substr(0, targetPath.size() - kSlotMarkLength) + kSlotMark;
+        char& slot = path[path.size() - kSlotMarkLength + 1];
+        for (; slot <= kLastSlot; ++slot) {
+            // A target that bears a slot's own name is never truncated here.
+            if (NameMatchesWildcard(path.substr(nameStart), name))
+                continue;
+            HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h != INVALID_HANDLE_VALUE) {
+                m_hFile.reset(h);
+                m_strPath = path;
+                return true;
+            }
+            // Held by another launcher, or a read-only file or a folder of
+            // that name: the next slot may do. Anything else holds for all.
+            const DWORD code = GetLastError();
+            if (code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED)
+                return false;
+        }
+        return false;
+    }
 
-CReplacingFile::~CReplacingFile() {
-    m_hTemp.reset();
-    if (!m_tempPath.empty())
-        DeleteFileA(m_tempPath.c_str());
+    HANDLE get() const { return m_hFile.get(); }
+
+    // Gives the file the target's name, still holding it. False when the
+    // system refuses: the target is held open, read-only or a folder, or the
+    // folder is virtualized.
+    bool RenameOver(const std::string& targetPath, Durability durability) {
+        // Windows refuses to replace a read-only file but Wine allows it, and
+        // a folder of the target's name is refused on both: checked here.
+        const DWORD attributes = GetFileAttributesA(targetPath.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+            return false;
+        const DWORD flags =
+            MOVEFILE_REPLACE_EXISTING | (durability == Durability::flushBeforeReplace ? MOVEFILE_WRITE_THROUGH : 0);
+        m_bRenamed = MoveFileExA(m_strPath.c_str(), targetPath.c_str(), flags) != FALSE;
+        return m_bRenamed;
+    }
+
+    void Close() {
+        if (!CloseHandle(m_hFile.release()))
+            CFile::ThrowOsError(GetLastError());
+    }
+
+private:
+    UniqueHandle m_hFile;
+    std::string m_strPath;
+    bool m_bRenamed = false;
+};
+
+void WriteAll(HANDLE file, const void* bytes, std::uint32_t length, const std::string& targetPath) {
+    if (length == 0)
+        return;
+    DWORD written = 0;
+    if (!WriteFile(file, bytes, length, &written, nullptr))
+        CFile::ThrowOsError(GetLastError(), targetPath);
+    // A write that ends early without an error code has run out of space.
+    if (written < length)
+        throw CFileException(CFileException::diskFull, 0, targetPath);
 }
 
-bool CReplacingFile::Begin() {
-    if (m_hTemp.valid())
-        return true;
-    // A name taken meanwhile by a temporary file that another run left
-    // behind is passed over; a few tries are plenty.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string temp = TemporaryNameFor(m_targetPath);
-        HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            m_hTemp.reset(h);
-            m_tempPath = temp;
-            return true;
+} // namespace
+
+bool ReplaceFileContents(const char* targetName, const void* bytes, std::uint32_t length, Durability durability,
+                         CFileException* whyNot) {
+    const std::string targetPath = FullPathOf(targetName);
+    {
+        CTemporaryFile temp;
+        if (temp.Create(targetPath)) {
+            WriteAll(temp.get(), bytes, length, targetPath);
+            if (durability == Durability::flushBeforeReplace && !FlushFileBuffers(temp.get()))
+                CFile::ThrowOsError(GetLastError(), targetPath);
+            if (temp.RenameOver(targetPath, durability)) {
+                temp.Close();
+                return true;
+            }
         }
-        const DWORD code = GetLastError();
-        m_failure = ErrorFor(code, m_targetPath);
-        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
-            break;
+        // The temporary file goes before the target is touched: on a nearly
+        // full disk the in-place write needs the room it takes.
     }
-    return false;
+    CFile inPlace;
+    if (!inPlace.Open(targetName, CFile::modeWrite | CFile::modeCreate | CFile::shareExclusive, whyNot))
+        return false;
+    inPlace.Write(bytes, length);
+    inPlace.Close();
+    return true;
+}
+
+CReplacingFile::CReplacingFile(const char* targetName, Durability durability)
+    : m_targetName(targetName), m_durability(durability) {}
+
+void CReplacingFile::Write(const void* buffer, std::uint32_t count) {
+    m_bytes.append(static_cast<const char*>(buffer), count);
 }
 
 std::uint32_t CReplacingFile::Read(void*, std::uint32_t) {
-    // Opened for writing only, as the target would be.
+    // Write-only, as the target would be opened.
     throw CFileException(CFileException::accessDenied, ERROR_ACCESS_DENIED);
 }
 
-void CReplacingFile::Write(const void* buffer, std::uint32_t count) {
-    if (!Begin())
-        throw m_failure;
-    if (count == 0)
-        return;
-    DWORD written = 0;
-    if (!WriteFile(m_hTemp.get(), buffer, count, &written, nullptr))
-        CFile::ThrowOsError(GetLastError(), m_targetPath);
-    // A write that ends early without an error code has run out of space.
-    if (written < count)
-        throw CFileException(CFileException::diskFull, 0, m_targetPath);
+void CReplacingFile::SeekFromCurrent(std::int32_t) {
+    // The bytes are only collected; nothing that writes through here seeks.
+    throw CFileException(CFileException::badSeek, ERROR_NOT_SUPPORTED);
 }
 
-void CReplacingFile::SeekFromCurrent(std::int32_t offset) {
-    if (!Begin())
-        throw m_failure;
-    LARGE_INTEGER distance;
-    distance.QuadPart = offset;
-    if (!SetFilePointerEx(m_hTemp.get(), distance, nullptr, FILE_CURRENT))
-        CFile::ThrowOsError(GetLastError());
-}
-
-CReplacingFile::Result CReplacingFile::Commit() {
-    if (!Begin())
-        return couldNotBegin;
-    if (m_durability == flushBeforeReplace && !FlushFileBuffers(m_hTemp.get()))
-        CFile::ThrowOsError(GetLastError(), m_targetPath);
-    if (!CloseHandle(m_hTemp.release()))
-        CFile::ThrowOsError(GetLastError());
-
-    // Windows refuses to replace a read-only file but Wine allows it, so the
-    // attribute is checked here; a folder of the target's name is refused too.
-    const DWORD attributes = GetFileAttributesA(m_targetPath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        m_failure = ErrorFor(ERROR_ACCESS_DENIED, m_targetPath);
-        return replaceRefused;
-    }
-    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (m_durability == flushBeforeReplace ? MOVEFILE_WRITE_THROUGH : 0);
-    if (!MoveFileExA(m_tempPath.c_str(), m_targetPath.c_str(), flags)) {
-        m_failure = ErrorFor(GetLastError(), m_targetPath);
-        return replaceRefused;
-    }
-    m_tempPath.clear();
-    return replaced;
+bool CReplacingFile::Commit() {
+    return ReplaceFileContents(m_targetName.c_str(), m_bytes.data(), static_cast<std::uint32_t>(m_bytes.size()),
+                               m_durability, &m_failure);
 }

@@ -1,55 +1,58 @@
-// Writes a file whole or not at all. The bytes go to a temporary file in the
-// target's folder, created at the first write, which replaces the target only
-// when everything has been written; a failure anywhere leaves the previous
-// file as it was, and the temporary file never outlives the object.
+// Replaces a file's contents whole: the bytes go to a temporary file in the
+// target's folder, which then takes the target's name, so a reader never sees
+// half a file and a failed write leaves the previous file as it was.
+//
+// Where that route is closed, the target is written in place instead, exactly
+// as a plain program would: an exclusive open that creates or truncates it,
+// one write, a close. That fallback cannot keep the old file whole, but
+// without it the file would not be written at all where Windows redirects
+// writes under Program Files (file virtualization may refuse the rename while
+// allowing the open), where another program holds the target with a handle
+// that blocks renames but not an exclusive open (Explorer, a scanner), or
+// where the folder lets the player write the file but not create new ones.
 #pragma once
 
 #include "platform/ByteStream.h"
 #include "platform/Exceptions.h"
-#include "platform/Handle.h"
 
+#include <cstdint>
 #include <string>
 
+enum class Durability {
+    noFlush,            // the bytes may still be in the cache when the name moves
+    flushBeforeReplace, // they are on disk before the name points at them
+};
+
+// Puts `length` bytes in the place of `targetName`, through a temporary file
+// when it can and in place otherwise (above). Returns false, with `*whyNot`
+// set when given, when the target cannot be opened either: read-only, a
+// folder, held open exclusively, its folder missing or closed to the user;
+// nothing is changed then. Errors of the writes, the flush and the closes are
+// thrown, writes naming the target's full path; a failed write to the
+// temporary file leaves the target as it was, and never leads to the
+// fallback, which would only cut the target short.
+bool ReplaceFileContents(const char* targetName, const void* bytes, std::uint32_t length, Durability durability,
+                         CFileException* whyNot = nullptr);
+
+// A write-only stream that collects what is written and replaces the target
+// with it at Commit, for writers such as the archive that produce their bytes
+// piecemeal.
 class CReplacingFile : public CByteStream {
 public:
-    enum Durability {
-        noFlush,            // the bytes may still be in the cache when the name moves
-        flushBeforeReplace, // they are on disk before the name points at them
-    };
-    enum Result {
-        replaced,
-        couldNotBegin,  // the temporary file could not be created: no folder, no right to create
-        replaceRefused, // the target is read-only, a folder, or the system refused the rename
-    };
-
     CReplacingFile(const char* targetName, Durability durability);
-    // Without a successful Commit the temporary file is deleted.
-    ~CReplacingFile() override;
-    CReplacingFile(const CReplacingFile&) = delete;
-    CReplacingFile& operator=(const CReplacingFile&) = delete;
 
-    // Creates the temporary file beside the target, once. False when it
-    // cannot be created; Failure() then holds why.
-    bool Begin();
-
-    // Begins first: a failure to begin is thrown as Failure(). Write errors
-    // are thrown too; every error names the target's full path.
     void Write(const void* buffer, std::uint32_t count) override;
     std::uint32_t Read(void* buffer, std::uint32_t count) override;
     void SeekFromCurrent(std::int32_t offset) override;
 
-    // Puts the written bytes in the target's place (beginning first when
-    // nothing was written). Errors of the flush and the close are thrown.
-    Result Commit();
-
-    // Why the last Begin or Commit did not succeed, as the access error or
-    // the system's error on the target's full path.
+    // ReplaceFileContents with everything written so far: false, with
+    // Failure() saying why, when the target could not be opened.
+    bool Commit();
     const CFileException& Failure() const { return m_failure; }
 
 private:
+    std::string m_targetName;
     Durability m_durability;
-    std::string m_targetPath;
-    std::string m_tempPath;
-    UniqueHandle m_hTemp;
+    std::string m_bytes;
     CFileException m_failure{CFileException::none, 0};
 };

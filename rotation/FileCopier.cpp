@@ -1,5 +1,5 @@
-// The picture copy: the whole picture is read into memory, then written to a
-// temporary file beside the target, which replaces it.
+// The picture copy: the whole picture is read into memory, then replaces the
+// target whole (in place where the system refuses that).
 #include "rotation/FileCopier.h"
 
 #include "platform/File.h"
@@ -40,32 +40,6 @@ void ReadWhole(CFile& file, char* buffer, std::uint32_t length) {
     }
 }
 
-// Puts the picture in the target's place, or leaves the target as it was
-// when that cannot be done.
-void WritePicture(const char* target, const char* picture, std::uint32_t length) {
-    // Not flushed before the rename, unlike the settings: the picture is a
-    // copy of a file that stays in EOTBIR, and a flush at every tick would
-    // hold up the dialog for nothing the player would lose.
-    CReplacingFile out(target, CReplacingFile::noFlush);
-    if (!out.Begin())
-        return;
-    out.Write(picture, length);
-    if (out.Commit() == CReplacingFile::replaced)
-        return;
-
-    // Under Program Files, Windows redirects a standard user's writes to a
-    // per-user copy (file virtualization), and may refuse the rename over
-    // the game's file there while it allows an exclusive open for writing.
-    // The picture is then written in place. When the open fails too, the
-    // game (or another program) holds the picture, or it is read-only or a
-    // folder: skipped like any other target that cannot be opened.
-    CFile inPlace;
-    if (!inPlace.Open(target, CFile::modeWrite | CFile::modeCreate | CFile::shareExclusive))
-        return;
-    inPlace.Write(picture, length);
-    inPlace.Close();
-}
-
 } // namespace
 
 bool CFileCopier::Copy(const char* source, const char* target) {
@@ -76,7 +50,11 @@ bool CFileCopier::Copy(const char* source, const char* target) {
     std::unique_ptr<char[]> picture = BufferFor(length64);
     const auto length = static_cast<std::uint32_t>(length64);
     ReadWhole(in, picture.get(), length);
-    WritePicture(target, picture.get(), length);
+    // Not flushed before the rename, unlike the settings: the picture is a
+    // copy of a file that stays in EOTBIR, and a flush at every tick would
+    // hold up the dialog for nothing the player would lose. A target that
+    // cannot be opened is skipped, as a held or read-only one must be.
+    ReplaceFileContents(target, picture.get(), length, Durability::noFlush);
     in.Close();
     return true;
 }

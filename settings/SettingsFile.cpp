@@ -19,10 +19,10 @@ void LoadSettingsFile(CObject& record) {
 void SaveSettingsFile(CObject& record) {
     // The settings exist nowhere else, so they reach the disk before the
     // name points at them.
-    CReplacingFile file(kSettingsFileName, CReplacingFile::flushBeforeReplace);
+    CReplacingFile file(kSettingsFileName, Durability::flushBeforeReplace);
     CArchive ar(file, CArchive::store);
     record.Serialize(ar);
     ar.Close();
-    if (file.Commit() != CReplacingFile::replaced)
+    if (!file.Commit())
         throw file.Failure();
 }

@@ -9,8 +9,8 @@
 // the framework's error; the file is closed and its contents never change.
 void LoadSettingsFile(CObject& record);
 
-// Writes the file whole or not at all: the bytes go to a temporary file
-// beside it, which then replaces it. The record's Serialize always runs, even
-// when the file cannot be written; the failure is thrown afterwards and the
-// previous file stays as it was.
+// Replaces the file whole, through a temporary file beside it, or in place
+// where the system refuses that (see ReplaceFileContents). The record's
+// Serialize always runs, even when the file cannot be written; the failure
+// to open it is thrown afterwards, and the previous file is then unchanged.
 void SaveSettingsFile(CObject& record);
