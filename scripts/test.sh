@@ -33,7 +33,7 @@ else
   status=1
 fi
 
-if [ "$QUILLMERE_WINE_PRESET" = cross ]; then tests=cross-tests; else tests=$QUILLMERE_WINE_PRESET; fi
+tests=cross-tests
 cmake --preset "$tests" -DQUILLMERE_BUILD_TESTS=ON
 cmake --build --preset "$tests" -j2
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset "$tests" || status=$?
