@@ -85,6 +85,18 @@ for deb in "$apt_dir"/archives/*.deb; do
   esac
 done
 rm -rf "$apt_dir/archives"  # the unpacked files are all that is needed
+# qemu -L looks up every path the 32-bit side opens in FOLDER first, so
+# FOLDER keeps only the 32-bit programs and libraries. Configuration and
+# shared data come from the host, as they do for its 64-bit Wine of the same
+# version: unpacked without their installation scripts, FOLDER's would differ
+# (fontconfig's rules only partly linked, which makes "MS Sans Serif" a font
+# three times as tall and the dialogs with it; libwine's empty font folder in
+# place of fonts-wine's). An empty cache makes the 32-bit ld.so search its
+# default folders, which FOLDER holds.
+rm -rf "$root/usr/share" "$root/etc" "$root/var"
+ln -s /usr/share "$root/usr/share"
+mkdir "$root/etc"
+: > "$root/etc/ld.so.cache"
 
 qemu=$root/usr/bin/qemu-i386  # linked statically
 qemu_major=$("$qemu" --version | sed -n '1s/^qemu-i386 version \([0-9]*\).*/\1/p')
