@@ -60,6 +60,7 @@ done
 
 echo "Installing: ${missing[*]}"
 if [[ " ${missing[*]} " == *" wine32 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps: adding dpkg's i386 architecture (dpkg --add-architecture i386): wine32 and its libraries are i386 packages"
   as_root dpkg --add-architecture i386
 fi
 as_root apt-get update -q
