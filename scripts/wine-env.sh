@@ -13,16 +13,28 @@
 #   QUILLMERE_WINE_REG     /reg:32, the registry view those programs read
 # `wine` on PATH is then the one to use.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+quillmere_why=
 if [ -z "${QUILLMERE_WINE_WAY:-}" ]; then
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     export QUILLMERE_WINE_WAY=native
-    echo "Wine: the shipped 32-bit programs run under Debian's 32-bit Wine: this machine runs 32-bit programs."
+    quillmere_why="this machine runs 32-bit programs"
   else
     export QUILLMERE_WINE_WAY=emulated
-    echo "Wine: the shipped 32-bit programs run under 32-bit Wine emulated by qemu-user (build/wine32/):" \
-      "this machine cannot run 32-bit programs (/usr/lib/wine/wine does not start)."
+    quillmere_why="this machine cannot run 32-bit programs (/usr/lib/wine/wine does not start)"
   fi
+elif [ -z "${QUILLMERE_WINE_SAID:-}" ]; then
+  quillmere_why="QUILLMERE_WINE_WAY=$QUILLMERE_WINE_WAY was set"
 fi
+if [ -n "$quillmere_why" ]; then  # once, in the script that decides
+  case $QUILLMERE_WINE_WAY in
+    native) echo "Wine: the shipped 32-bit programs run under Debian's 32-bit Wine: $quillmere_why." ;;
+    emulated) echo "Wine: the shipped 32-bit programs run under 32-bit Wine emulated by qemu-user" \
+      "(build/wine32/): $quillmere_why." ;;
+    *) echo "QUILLMERE_WINE_WAY is native or emulated, not '$QUILLMERE_WINE_WAY'" >&2; exit 1 ;;
+  esac
+  export QUILLMERE_WINE_SAID=1
+fi
+unset quillmere_why
 if [ "$QUILLMERE_WINE_WAY" = emulated ]; then
   bash "$root/scripts/wine32-emulated.sh" "$root/build/wine32" || exit 1
   case ":$PATH:" in
