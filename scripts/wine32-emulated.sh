@@ -84,7 +84,7 @@ for deb in "$apt_dir"/archives/*.deb; do
     *_i386.deb | *_all.deb | qemu-user_*) dpkg-deb -x "$deb" "$root" ;;
   esac
 done
-rm -rf "$apt_dir/archives"  # the unpacked files are all that is needed
+rm -rf "$apt_dir"  # the unpacked files are all that is needed
 # qemu -L looks up every path the 32-bit side opens in FOLDER first, so
 # FOLDER keeps only the 32-bit programs and libraries. Configuration and
 # shared data come from the host, as they do for its 64-bit Wine of the same
