@@ -25,6 +25,11 @@ cmake --preset cross -DQUILLMERE_BUILD_TESTS=OFF
 cmake --build --preset cross -j2
 status=0
 ctest --preset cross -L release || status=$?
+# The zip's file times are the commit's; outside a git clone, CMakeLists.txt's.
+if ! git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(stat -c %Y CMakeLists.txt)}
+  export SOURCE_DATE_EPOCH
+fi
 cmake --build --preset cross --target zip
 name=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=/Quillmere-/p' build/cross/CMakeCache.txt)-win32
 package=build/cross/$name.zip
@@ -48,9 +53,15 @@ fi
 # same executable and zip byte for byte.
 again=$root/build/reproduce
 rm -rf "$again" && mkdir -p "$again"
-git ls-files -z -co --exclude-standard | tar --null -T - --ignore-failed-read -cf - | tar -xf - -C "$again"
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+  tar --exclude=./build --exclude=./.git -cf - . | tar -xf - -C "$again"
+  epoch=$SOURCE_DATE_EPOCH
+else
+  git ls-files -z -co --exclude-standard | tar --null -T - --ignore-failed-read -cf - | tar -xf - -C "$again"
+  epoch=$(git log -1 --format=%ct)
+fi
 (cd "$again" && cmake --preset cross -DQUILLMERE_BUILD_TESTS=OFF >/dev/null &&
- SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct) cmake --build --preset cross -j2 --target zip >/dev/null)
+ SOURCE_DATE_EPOCH=$epoch cmake --build --preset cross -j2 --target zip >/dev/null)
 for f in Quillmere.exe "$name.zip" "$name.sha256"; do
   if cmp "build/cross/$f" "$again/build/cross/$f"; then
     echo "reproducible: $f is the same in a second build from another folder"
