@@ -26,7 +26,8 @@ wine_version=$(dpkg-query -W -f='${Version}' wine64 2>/dev/null) || {
   echo "wine32-emulated: wine64 is not installed (scripts/install-deps.sh installs it)" >&2
   exit 1
 }
-stamp="wine32 $wine_version, qemu-user from backports"
+# Set up again when Wine's version or this script changes.
+stamp="wine32 $wine_version, set up by $(basename "$0") $(sha256sum < "$0" | cut -c1-16)"
 [ "$(cat "$dir/ready" 2>/dev/null)" = "$stamp" ] && exit 0
 
 # One set-up at a time, should two scripts of this clone start together.
