@@ -1,10 +1,11 @@
-# The release package: `cpack` in the build folder makes
+# The release package: `cmake --build <build> --target zip` makes
 # Quillmere-<version>-win32.zip with the executable, the user guide and the
-# licence. The guide is the user-guide section of the README, cut out at its
-# markers, so the two never disagree; it gets Windows line ends, as Notepad
-# before Windows 10 shows nothing else.
-install(TARGETS Quillmere RUNTIME DESTINATION .)
-
+# licence, and beside it Quillmere-<version>-win32.sha256 with the SHA-256 of
+# the zip and of the executable. The guide is the user-guide section of the
+# README, cut out at its markers, so the two never disagree; it gets Windows
+# line ends, as Notepad before Windows 10 shows nothing else.
+# The zip is the same bytes wherever and whenever a commit is built (see
+# cmake/MakeZip.cmake); it needs Info-ZIP's zip (package zip).
 file(READ ${CMAKE_SOURCE_DIR}/README.md readme)
 string(FIND "${readme}" "<!-- user guide -->" guide_start)
 string(FIND "${readme}" "<!-- end of user guide -->" guide_end)
@@ -24,17 +25,23 @@ file(READ ${CMAKE_SOURCE_DIR}/LICENSE licence)
 string(REPLACE "\n" "\r\n" licence "${licence}")
 file(WRITE ${CMAKE_BINARY_DIR}/package/LICENSE.txt "${licence}")
 
-install(FILES ${CMAKE_BINARY_DIR}/package/Quillmere.txt ${CMAKE_BINARY_DIR}/package/LICENSE.txt
-  DESTINATION .)
-
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(package_platform win32)
 else()
   set(package_platform win64)
 endif()
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME Quillmere)
-set(CPACK_PACKAGE_VENDOR "The Quillmere developers")
-set(CPACK_PACKAGE_FILE_NAME "Quillmere-${PROJECT_VERSION}-${package_platform}")
-set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
-include(CPack)
+find_program(QUILLMERE_ZIP zip)
+# Made each time it is asked for (it takes a moment): its file times are the
+# commit's, which can change while the executable does not.
+add_custom_target(zip
+  COMMAND ${CMAKE_COMMAND}
+    -DZIP=${QUILLMERE_ZIP}
+    -DNAME=Quillmere-${PROJECT_VERSION}-${package_platform}
+    -DEXE=$<TARGET_FILE:Quillmere>
+    -DTEXTS=${CMAKE_BINARY_DIR}/package
+    -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+    -DOUT=${CMAKE_BINARY_DIR}
+    -P ${CMAKE_SOURCE_DIR}/cmake/MakeZip.cmake
+  DEPENDS Quillmere
+  COMMENT "Packing Quillmere-${PROJECT_VERSION}-${package_platform}.zip and its checksums"
+  VERBATIM)

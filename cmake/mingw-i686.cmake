@@ -8,5 +8,6 @@ if(NOT DEFINED QUILLMERE_MINGW_THREADS)
   set(QUILLMERE_MINGW_THREADS win32)
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
-# ctest runs the Windows test programs through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# ctest runs the Windows test programs through 32-bit Wine, natively or under
+# qemu-user as this machine allows (see scripts/wine-env.sh).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine32)

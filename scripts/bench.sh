@@ -4,14 +4,13 @@
 # the table of start-up time, peak memory and executable size with their
 # ratios; the CPU time and private memory while idle and while rotating; and
 # the rotation's: the copy against CopyFileA, the ticks against a bare listing
-# pass, and the memory of a 100 MB copy. Where 32-bit programs cannot run, it
-# measures the 64-bit build (see wine-env.sh) and builds the shipped 32-bit
-# Quillmere.exe only to report its size.
+# pass, and the memory of a 100 MB copy. The programs are the shipped 32-bit
+# build's; where this machine cannot run 32-bit programs they run under
+# qemu-user (see wine-env.sh), which slows both sides of each ratio.
 #
-# The build folders are the presets' by default; these choose others, which
-# are then configured here without presets:
-#   QUILLMERE_BENCH_BUILD    the build whose programs run (its bits as wine-env.sh picks)
-#   QUILLMERE_BENCH_BUILD32  the 32-bit build whose Quillmere.exe is weighed
+# The build folder is the preset's by default; this chooses another, which
+# is then configured here without presets:
+#   QUILLMERE_BENCH_BUILD    the build whose programs run and whose Quillmere.exe is weighed
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -19,14 +18,12 @@ root=$PWD
 scripts/install-deps.sh
 . scripts/wine-env.sh
 
-toolchain() { if [ "$1" = 32 ]; then echo "$root/cmake/mingw-i686.cmake"; else echo "$root/cmake/mingw-x86_64.cmake"; fi; }
-
-# build BITS PRESET FOLDER TARGET...: builds in FOLDER when it is given, else in the preset's.
+# build PRESET FOLDER TARGET...: builds in FOLDER when it is given, else in the preset's.
 build() {
-  local bits=$1 preset=$2 folder=$3
-  shift 3
+  local preset=$1 folder=$2
+  shift 2
   if [ -n "$folder" ]; then
-    cmake -S "$root" -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$(toolchain "$bits")" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake -S "$root" -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$folder" -j2 --target "$@"
   else
     cmake --preset "$preset" >/dev/null
@@ -38,16 +35,9 @@ if [ -n "${QUILLMERE_BENCH_BUILD:-}" ]; then
   QUILLMERE_WINE_BUILD=$(realpath -m "$QUILLMERE_BENCH_BUILD")
   export QUILLMERE_WINE_BUILD
 fi
-build "$QUILLMERE_WINE_BITS" "$QUILLMERE_WINE_PRESET" "${QUILLMERE_BENCH_BUILD:+$QUILLMERE_WINE_BUILD}" \
+build "$QUILLMERE_WINE_PRESET" "${QUILLMERE_BENCH_BUILD:+$QUILLMERE_WINE_BUILD}" \
   Quillmere MinimalDialog FakeGame StartupBench CpuMemoryBench RotationBench
-
-if [ "$QUILLMERE_WINE_BITS" = 32 ]; then
-  shipped="$QUILLMERE_WINE_BUILD/Quillmere.exe"
-else
-  build32="${QUILLMERE_BENCH_BUILD32:+$(realpath -m "$QUILLMERE_BENCH_BUILD32")}"
-  build 32 cross "$build32" Quillmere
-  shipped="${build32:-$root/build/cross}/Quillmere.exe"
-fi
+shipped="$QUILLMERE_WINE_BUILD/Quillmere.exe"
 
 export WINEPREFIX="$QUILLMERE_WINE_BUILD/wineprefix"
 sh scripts/wine-prefix.sh "$WINEPREFIX"

@@ -1,5 +1,5 @@
 #!/bin/sh
-# The demo: Quillmere.exe from build/cross (build/cross64 where 32-bit
+# The demo: Quillmere.exe from build/cross (under qemu-user where 32-bit
 # programs cannot run, see wine-env.sh) in a private Wine prefix, pointed at a
 # demo game folder with sample pictures and the stand-in game.
 # With a reachable $DISPLAY it runs for the person until closed; without one

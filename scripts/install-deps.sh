@@ -7,20 +7,23 @@ set -euo pipefail
 
 profile=${1:-test}
 packages=(
-  cmake make g++-mingw-w64-i686
+  cmake make g++-mingw-w64-i686 zip
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils imagemagick
 )
 case "$profile" in
   demo) ;;
-  test) packages+=(g++ googletest libgtest-dev clang-14 libclang-rt-14-dev) ;;
+  # g++-mingw-w64-x86-64: the 64-bit twin, compiled for its pointer-size checks.
+  test) packages+=(g++ googletest libgtest-dev clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64) ;;
   *) echo "install-deps: unknown profile '$profile' (demo or test)" >&2; exit 2 ;;
 esac
 
 # Some kernels cannot run 32-bit programs (32-bit emulation switched off);
-# 32-bit Wine is then of no use, and the 64-bit build stands in for the
-# Windows tests (see wine-env.sh). A 93-byte i386 program that only exits
-# tells which kind of machine this is before anything is installed.
+# Debian's wine32 (and the i386 architecture it needs) is then of no use, and
+# the scripts unpack 32-bit Wine to run under qemu-user in the clone's
+# build/wine32 instead, as the user, installing nothing (see wine-env.sh and
+# wine32-emulated.sh). A 93-byte i386 program that only exits tells which
+# kind of machine this is before anything is installed.
 can_run_32bit() {
   local probe
   probe=$(mktemp)
@@ -33,8 +36,6 @@ can_run_32bit() {
 }
 if can_run_32bit; then
   packages+=(wine32)
-else
-  packages+=(g++-mingw-w64-x86-64)
 fi
 
 as_root() {
@@ -59,6 +60,7 @@ done
 
 echo "Installing: ${missing[*]}"
 if [[ " ${missing[*]} " == *" wine32 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps: adding dpkg's i386 architecture (dpkg --add-architecture i386): wine32 and its libraries are i386 packages"
   as_root dpkg --add-architecture i386
 fi
 as_root apt-get update -q

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo: installs what is missing, builds only what it shows (the launcher
 # and the stand-in game), then shows them in a private Wine prefix with a demo
-# game folder (see scripts/demo.sh). Where 32-bit programs cannot run it shows
-# the 64-bit build (see wine-env.sh). Run it as yourself: it asks for root
+# game folder (see scripts/demo.sh). Where 32-bit programs cannot run, 32-bit
+# Wine runs under qemu-user (see wine-env.sh). Run it as yourself: it asks for root
 # only to install packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -16,25 +16,19 @@ case $minutes in '' | *[!0-9]* | 0) echo "usage: $0 [minutes]" >&2; exit 2 ;; es
 scripts/install-deps.sh test
 . scripts/wine-env.sh
 
-# The driver comes from a build with the tests; where 32-bit programs run it
-# is cross-tests, which drives the shipped executables of build/cross.
-if [ "$QUILLMERE_WINE_BITS" = 32 ]; then
-  cmake --preset cross >/dev/null
-  cmake --build --preset cross -j2 --target Quillmere FakeGame
-  programs="$root/build/cross" preset=cross-tests toolchain=mingw-i686-tests
-  shipped=(-DQUILLMERE_SHIPPED_BUILD="$programs")
-else
-  programs="" preset=cross64 toolchain=mingw-x86_64 shipped=()
-fi
-build=${QUILLMERE_SOAK_BUILD:-$root/build/$preset}
+# The driver comes from the build with the tests, cross-tests, which drives
+# the shipped executables of build/cross.
+cmake --preset cross >/dev/null
+cmake --build --preset cross -j2 --target Quillmere FakeGame
+programs="$root/build/cross"
+build=${QUILLMERE_SOAK_BUILD:-$root/build/cross-tests}
 if [ -n "${QUILLMERE_SOAK_BUILD:-}" ]; then
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_BUILD_TESTS=ON "${shipped[@]}" >/dev/null
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686-tests.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_BUILD_TESTS=ON -DQUILLMERE_SHIPPED_BUILD="$programs" >/dev/null
 else
-  cmake --preset "$preset" -DQUILLMERE_BUILD_TESTS=ON >/dev/null
+  cmake --preset cross-tests -DQUILLMERE_BUILD_TESTS=ON >/dev/null
 fi
 cmake --build "$build" -j2 --target quillmere_e2e_tests
-programs=${programs:-$build}
 export WINEPREFIX="$build/wineprefix"
 sh scripts/wine-prefix.sh "$WINEPREFIX"
 

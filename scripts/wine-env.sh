@@ -1,30 +1,45 @@
 # Sourced (POSIX sh) by every script that runs Wine, with $root set to the top
-# of the clone. Picks the build whose Windows programs this machine can run:
-#   QUILLMERE_WINE_BITS    32 or 64 (set it beforehand to choose)
-#   QUILLMERE_WINE_PRESET  cross or cross64: configure, build and test preset
-#   QUILLMERE_WINE_BUILD   that preset's build folder
-#   QUILLMERE_WINE_REG     /reg:32 or /reg:64, the registry view its programs read
-# Some kernels have 32-bit emulation switched off, and then Debian's 32-bit
-# Wine loader cannot start even though wine32 is installed. The 64-bit build
-# of the same sources runs there instead, and `wine` on PATH becomes 64-bit
-# Wine, as Debian's wine-stable would still choose the 32-bit loader.
+# of the clone. The Windows programs that run are always the shipped 32-bit
+# build's (build/cross, its tests in build/cross-tests); this picks how:
+#   QUILLMERE_WINE_WAY     native: the kernel runs 32-bit programs, and
+#                          Debian's wine32 runs them as on any such machine;
+#                          emulated: it cannot (32-bit emulation switched
+#                          off), and 32-bit Wine of the same version runs
+#                          under qemu-user, both unpacked into build/wine32/
+#                          by scripts/wine32-emulated.sh (nothing installed).
+#                          Set it beforehand to choose.
+#   QUILLMERE_WINE_PRESET  cross: configure and build preset of the programs
+#   QUILLMERE_WINE_BUILD   its build folder
+#   QUILLMERE_WINE_REG     /reg:32, the registry view those programs read
+# `wine` on PATH is then the one to use.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -z "${QUILLMERE_WINE_BITS:-}" ]; then
+quillmere_why=
+if [ -z "${QUILLMERE_WINE_WAY:-}" ]; then
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    export QUILLMERE_WINE_BITS=32
-    echo "Wine: Windows programs run from the 32-bit build (build/cross): this machine runs 32-bit programs."
+    export QUILLMERE_WINE_WAY=native
+    quillmere_why="this machine runs 32-bit programs"
   else
-    export QUILLMERE_WINE_BITS=64
-    echo "Wine: Windows programs run from the 64-bit build (build/cross64) under 64-bit Wine: this machine cannot run 32-bit programs (/usr/lib/wine/wine does not start)."
+    export QUILLMERE_WINE_WAY=emulated
+    quillmere_why="this machine cannot run 32-bit programs (/usr/lib/wine/wine does not start)"
   fi
+elif [ -z "${QUILLMERE_WINE_SAID:-}" ]; then
+  quillmere_why="QUILLMERE_WINE_WAY=$QUILLMERE_WINE_WAY was set"
 fi
-if [ "$QUILLMERE_WINE_BITS" = 32 ]; then
-  QUILLMERE_WINE_PRESET=cross QUILLMERE_WINE_REG=/reg:32
-else
-  QUILLMERE_WINE_PRESET=cross64 QUILLMERE_WINE_REG=/reg:64
+if [ -n "$quillmere_why" ]; then  # once, in the script that decides
+  case $QUILLMERE_WINE_WAY in
+    native) echo "Wine: the shipped 32-bit programs run under Debian's 32-bit Wine: $quillmere_why." ;;
+    emulated) echo "Wine: the shipped 32-bit programs run under 32-bit Wine emulated by qemu-user" \
+      "(build/wine32/): $quillmere_why." ;;
+    *) echo "QUILLMERE_WINE_WAY is native or emulated, not '$QUILLMERE_WINE_WAY'" >&2; exit 1 ;;
+  esac
+  export QUILLMERE_WINE_SAID=1
+fi
+unset quillmere_why
+if [ "$QUILLMERE_WINE_WAY" = emulated ]; then
+  bash "$root/scripts/wine32-emulated.sh" "$root/build/wine32" || exit 1
   case ":$PATH:" in
-    *":$root/scripts/wine64:"*) ;;
-    *) export PATH="$root/scripts/wine64:$PATH" ;;
+    *":$root/build/wine32/bin:"*) ;;
+    *) export PATH="$root/build/wine32/bin:$PATH" ;;
   esac
 fi
-export QUILLMERE_WINE_PRESET QUILLMERE_WINE_REG QUILLMERE_WINE_BUILD="$root/build/$QUILLMERE_WINE_PRESET"
+export QUILLMERE_WINE_PRESET=cross QUILLMERE_WINE_REG=/reg:32 QUILLMERE_WINE_BUILD="$root/build/cross"
