@@ -22,7 +22,6 @@ namespace {
 //   left behind is held by nobody and is simply reused (reclaimed).
 constexpr char kSlotMark[] = "~a.tmp";
 constexpr std::size_t kSlotMarkLength = sizeof kSlotMark - 1;
-constexpr char kFirstSlot = 'a';
 constexpr char kLastSlot = 'h';
 
 CFileException ErrorFor(DWORD code, const std::string& path) {
@@ -99,17 +98,6 @@ private:
     bool m_bRenamed = false;
 };
 
-void WriteAll(HANDLE file, const void* bytes, std::uint32_t length, const std::string& targetPath) {
-    if (length == 0)
-        return;
-    DWORD written = 0;
-    if (!WriteFile(file, bytes, length, &written, nullptr))
-        CFile::ThrowOsError(GetLastError(), targetPath);
-    // A write that ends early without an error code has run out of space.
-    if (written < length)
-        throw CFileException(CFileException::diskFull, 0, targetPath);
-}
-
 } // namespace
 
 bool ReplaceFileContents(const char* targetName, const void* bytes, std::uint32_t length, Durability durability,
@@ -118,7 +106,7 @@ bool ReplaceFileContents(const char* targetName, const void* bytes, std::uint32_
     {
         CTemporaryFile temp;
         if (temp.Create(targetPath)) {
-            WriteAll(temp.get(), bytes, length, targetPath);
+            WriteWholeOrThrow(temp.get(), bytes, length, targetPath);
             if (durability == Durability::flushBeforeReplace && !FlushFileBuffers(temp.get()))
                 CFile::ThrowOsError(GetLastError(), targetPath);
             if (temp.RenameOver(targetPath, durability)) {
