@@ -34,6 +34,27 @@ bool ReturnsValueDirectly(UINT message) {
     }
 }
 
+// Whether the report of a timer tick's error is on screen.
+bool g_tickReportOpen = false;
+
+// Reports the error that left the handler of `message`; call it only from
+// inside a catch block. Ticks go on inside a report's own message loop, as
+// they do in any modal box, so a failure that comes back at every period
+// would open a box at each, nested in the last: while a tick's report is
+// open, a later tick's failure shows no box of its own, the open one
+// standing for it. Once that box is closed, the next failure is reported.
+void ReportHandlerError(HWND hwnd, UINT message) {
+    if (message != WM_TIMER) {
+        ReportCurrentException(hwnd);
+        return;
+    }
+    if (g_tickReportOpen)
+        return;
+    g_tickReportOpen = true;
+    ReportCurrentException(hwnd);
+    g_tickReportOpen = false;
+}
+
 struct TemplatePlacement {
     DWORD style;
     short x;
@@ -220,11 +241,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         return FALSE;
     }
 
-    // Ticks wait while an error report is open, or the error of one tick
-    // would open a box at every later one, each nested in the last. Once the
-    // modal run is over they stop: the closing save may still show a
-    // message, and nothing of the run is to happen meanwhile.
-    if (message == WM_TIMER && (IsErrorReportOpen() || !self->m_bInModalRun || self->m_bModalEnded))
+    // Once the modal run is over ticks stop: the closing save may still show
+    // a message, and nothing of the run is to happen meanwhile.
+    if (message == WM_TIMER && (!self->m_bInModalRun || self->m_bModalEnded))
         return TRUE;
 
     LRESULT result = 0;
@@ -234,7 +253,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     try {
         handled = self->OnWndMsg(message, wParam, lParam, result);
     } catch (...) {
-        ReportCurrentException(hwnd);
+        ReportHandlerError(hwnd, message);
         handled = true;
         result = 0;
     }

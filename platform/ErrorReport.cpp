@@ -7,16 +7,6 @@
 
 namespace {
 
-int g_reportsOpen = 0;
-
-class ReportOnScreen {
-public:
-    ReportOnScreen() { ++g_reportsOpen; }
-    ~ReportOnScreen() { --g_reportsOpen; }
-    ReportOnScreen(const ReportOnScreen&) = delete;
-    ReportOnScreen& operator=(const ReportOnScreen&) = delete;
-};
-
 // The title into a caller's buffer, without allocating.
 void CopyAppTitle(char* title, DWORD size) {
     char path[MAX_PATH + 1] = {};
@@ -50,7 +40,6 @@ int AfxMessageBox(HWND owner, const std::string& text, UINT type) {
 }
 
 void ReportOutOfMemory(HWND owner) noexcept {
-    ReportOnScreen onScreen;
     char title[MAX_PATH + 1];
     CopyAppTitle(title, sizeof title);
     // System-modal: with memory exhausted, the box must come up whatever the
@@ -59,7 +48,6 @@ void ReportOutOfMemory(HWND owner) noexcept {
 }
 
 void ReportCurrentException(HWND owner) noexcept {
-    ReportOnScreen onScreen;
     try {
         try {
             throw;
@@ -79,5 +67,3 @@ void ReportCurrentException(HWND owner) noexcept {
         ReportOutOfMemory(owner);
     }
 }
-
-bool IsErrorReportOpen() { return g_reportsOpen > 0; }

@@ -25,8 +25,3 @@ void ReportCurrentException(HWND owner) noexcept;
 // The memory report. It needs no memory of its own: with none left, the
 // box must still come up.
 void ReportOutOfMemory(HWND owner) noexcept;
-
-// Whether an error report is on screen now. Timer messages wait meanwhile,
-// so that an error that comes back at every tick shows one box, not a stack
-// of boxes each nested in the last one's message loop.
-bool IsErrorReportOpen();

@@ -1,15 +1,32 @@
-// Replaces a file's contents whole: the bytes go to a temporary file in the
-// target's folder, which then takes the target's name, so a reader never sees
-// half a file and a failed write leaves the previous file as it was.
+// Replaces a file's contents whole where the system allows it, and never does
+// less than a plain in-place write would: the exclusive open that creates or
+// truncates the file, one write, a close. Three steps, in this order:
 //
-// Where that route is closed, the target is written in place instead, exactly
-// as a plain program would: an exclusive open that creates or truncates it,
-// one write, a close. That fallback cannot keep the old file whole, but
-// without it the file would not be written at all where Windows redirects
-// writes under Program Files (file virtualization may refuse the rename while
-// allowing the open), where another program holds the target with a handle
-// that blocks renames but not an exclusive open (Explorer, a scanner), or
-// where the folder lets the player write the file but not create new ones.
+// 1. Could that plain write open the target at all? Asked first, with an
+//    exclusive open of the existing target for writing that neither creates
+//    nor truncates it, before any byte is written anywhere. Where it could
+//    not (held by another program, read-only, a folder, its folder missing or
+//    closed), nothing is written and the caller gets that refusal. Asking
+//    later would first spend room on a temporary file, and on a nearly full
+//    disk turn a silent skip into a "Disk full" report.
+// 2. The bytes go to a temporary file beside the target, which then takes
+//    the target's name and its attributes: a reader never sees half a file.
+//    This route never reports. Any failure on it (no temporary file can be
+//    made, no room, a failed write or flush, the rename refused) removes the
+//    temporary file, or empties it where the folder will not let it go, so
+//    that it holds no room, and step 3 runs.
+// 3. The plain in-place write, with its own errors. It cannot keep the old
+//    file whole, but without it nothing would be written where Windows
+//    redirects writes under Program Files (file virtualization may refuse
+//    the rename while allowing the open), where a program such as Explorer
+//    or a scanner holds the target with a handle that blocks renames but not
+//    an exclusive open, where the folder lets a file be rewritten but no new
+//    one be created, or where the disk has room for the file but not for a
+//    second copy of it. One exception makes it better, never worse: when
+//    step 2 ran out of room and the volume's free room plus the room the
+//    target takes now cannot hold the new bytes, the plain write could only
+//    cut the file short; it is then reported as a full disk instead, and the
+//    old file stays whole.
 #pragma once
 
 #include "platform/ByteStream.h"
@@ -23,14 +40,11 @@ enum class Durability {
     flushBeforeReplace, // they are on disk before the name points at them
 };
 
-// Puts `length` bytes in the place of `targetName`, through a temporary file
-// when it can and in place otherwise (above). Returns false, with `*whyNot`
-// set when given, when the target cannot be opened either: read-only, a
-// folder, held open exclusively, its folder missing or closed to the user;
-// nothing is changed then. Errors of the writes, the flush and the closes are
-// thrown, writes naming the target's full path; a failed write to the
-// temporary file leaves the target as it was, and never leads to the
-// fallback, which would only cut the target short.
+// Puts `length` bytes in the place of `targetName` (above). Returns false,
+// with `*whyNot` set when given, when a plain write could not open the
+// target; nothing is changed then. The in-place write's errors are thrown,
+// naming the target's full path, and so is a disk too full for either route
+// ("Disk full", the target left as it was).
 bool ReplaceFileContents(const char* targetName, const void* bytes, std::uint32_t length, Durability durability,
                          CFileException* whyNot = nullptr);
 

@@ -1,5 +1,6 @@
 // The picture copy on the real file system: what it leaves in the target and
-// beside it for each fault it meets, and which names the listing counts.
+// beside it for each fault it meets, never less than the written copy leaves
+// on the same files, and which names the listing counts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,15 +9,19 @@
 #include "DialogTestSupport.h"
 #include "platform/Directory.h"
 #include "platform/Exceptions.h"
+#include "platform/File.h"
 #include "platform/Handle.h"
 #include "rotation/FileCopier.h"
+#include "tests/common/FileTree.h"
 
 namespace {
 
 const Bytes kPicture = {0x89, 'P', 'N', 'G', 1, 2, 3, 4};
 const Bytes kPrevious = {'o', 'l', 'd'};
-// For the 100 KiB drive: either fits beside the other, but not two pictures.
+// For the 100 KiB drive: a small previous picture and a large one fit beside
+// each other, but not two large ones.
 const Bytes kLargePicture(60 * 1024, 'L');
+const Bytes kLargePrevious(60 * 1024, 'o');
 const Bytes kSmallPrevious(10 * 1024, 'o');
 
 // The name the copier gives its first temporary file beside the target, as
@@ -28,7 +33,7 @@ struct Files {
     std::string source = "pic.png";
     std::string folder = "target";
     std::string target = "target\\pic_waitingbkgd.png";
-    bool onSmallDrive = false; // the target is removed afterwards
+    bool onSmallDrive = false; // emptied afterwards
 };
 
 UniqueHandle Open(const std::string& name, DWORD access, DWORD share) {
@@ -81,15 +86,86 @@ bool CanCreateIn(const std::string& folder) {
 
 } // namespace
 
-TEST(FileCopier, ReplacesTheTargetWholeOrLeavesItAndNothingBeside) {
-    struct Row {
-        const char* name;
-        // Prepares the files past the default ones; a handle it returns is
-        // held during the copy.
-        std::function<UniqueHandle(Files&)> prepare;
-        std::optional<Bytes> after; // the target afterwards; kPrevious where it is left
-        const char* error;          // "%s" stands for the target's full path
-    };
+namespace {
+
+// One condition of the table below: prepares the files past the default
+// ones; a handle it returns is held during the copy.
+struct Row {
+    const char* name;
+    std::function<UniqueHandle(Files&)> prepare;
+    std::optional<Bytes> after; // the target afterwards; kPrevious where it is left
+    const char* error;          // "%s" stands for the target's full path
+};
+
+// What one copy did, for its own checks and beside the written copy's.
+struct CopyResult {
+    bool skipped = false; // the row cannot be set up here
+    Bytes picture;
+    std::optional<Bytes> before, after;
+    std::string error, target;
+    std::vector<std::string> besideBefore, besideAfter;
+    DWORD attributesBefore = 0, attributesAfter = 0;
+};
+
+// The copy as the written program makes it, the oracle that ours must never
+// fall behind: an exclusive read of the whole picture, an exclusive open that
+// creates or truncates the target (a failed one is skipped), one write, the
+// closes.
+void WrittenCopy(const char* source, const char* target) {
+    CFile in, out;
+    if (!in.Open(source, CFile::modeRead | CFile::shareExclusive))
+        return;
+    const std::uint64_t length = in.GetLength();
+    if (length > 0x7FFFFFFF)
+        throw CMemoryException();
+    std::vector<char> picture(static_cast<std::size_t>(length));
+    in.Read(picture.data(), static_cast<std::uint32_t>(length));
+    if (out.Open(target, CFile::modeWrite | CFile::modeCreate | CFile::shareExclusive)) {
+        out.Write(picture.data(), static_cast<std::uint32_t>(length));
+        out.Close();
+    }
+    in.Close();
+}
+
+CopyResult RunCopy(const Row& row, const std::function<void(const char*, const char*)>& copy) {
+    ScratchFolder scratch;
+    Files files;
+    WriteBytes(files.source, kPicture);
+    CreateDirectoryA(files.folder.c_str(), nullptr);
+    WriteBytes(files.target, kPrevious);
+    UniqueHandle held = row.prepare(files);
+    CopyResult r;
+    if (files.folder == "Z:\\dev" && !(RunningUnderWine() && CanCreateIn(files.folder))) {
+        ADD_FAILURE() << "needs Wine with a writable /dev (root)";
+        r.skipped = true;
+    } else if (files.onSmallDrive && files.folder.empty()) {
+        ADD_FAILURE() << "needs Wine and the small drives that ctest mounts (root, or sudo without a password)";
+        r.skipped = true;
+    }
+    if (r.skipped)
+        return r;
+    r.picture = ReadBytes(files.source).value_or(Bytes{});
+    r.before = ReadBytes(files.target);
+    r.attributesBefore = GetFileAttributesA(files.target.c_str());
+    r.besideBefore = Names(files.folder + "\\*");
+    try {
+        copy(files.source.c_str(), files.target.c_str());
+    } catch (const CException& e) {
+        r.error = e.GetErrorMessage();
+    }
+    held.reset();
+    r.after = ReadBytes(files.target);
+    r.attributesAfter = GetFileAttributesA(files.target.c_str());
+    r.besideAfter = Names(files.folder + "\\*");
+    r.target = files.target;
+    if (files.onSmallDrive)
+        RemoveTree(files.folder); // empties the drive; its mount point stays
+    return r;
+}
+
+} // namespace
+
+TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
     const Row rows[] = {
         {"copies", [](Files&) { return UniqueHandle(); }, kPicture, ""},
         {"source missing", [](Files& f) { DeleteFileA(f.source.c_str()); return UniqueHandle(); }, kPrevious, ""},
@@ -109,6 +185,13 @@ TEST(FileCopier, ReplacesTheTargetWholeOrLeavesItAndNothingBeside) {
              return UniqueHandle();
          },
          kPrevious, ""},
+        // It stays hidden, as the attributes of every target below stay.
+        {"target hidden",
+         [](Files& f) {
+             SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+             return UniqueHandle();
+         },
+         kPicture, ""},
         {"target folder missing",
          [](Files& f) {
              f.target = "absent\\pic_waitingbkgd.png";
@@ -141,6 +224,41 @@ TEST(FileCopier, ReplacesTheTargetWholeOrLeavesItAndNothingBeside) {
              return f.folder.empty() ? UniqueHandle() : Open(f.target, 0, kShareAll);
          },
          kLargePicture, ""},
+        {"nearly full drive",
+         [](Files& f) {
+             WriteBytes(f.source, kLargePicture);
+             OnSmallDrive(f, "one-copy", kLargePrevious);
+             return UniqueHandle();
+         },
+         kLargePicture, ""},
+        // Skipped before any byte is written: no "Disk full" for a target
+        // that the written copy leaves alone.
+        {"nearly full drive, target held open",
+         [](Files& f) {
+             WriteBytes(f.source, kLargePicture);
+             OnSmallDrive(f, "one-copy", kLargePrevious);
+             return f.folder.empty() ? UniqueHandle() : Open(f.target, GENERIC_READ, FILE_SHARE_READ);
+         },
+         kLargePrevious, ""},
+        {"nearly full drive, target read-only",
+         [](Files& f) {
+             WriteBytes(f.source, kLargePicture);
+             OnSmallDrive(f, "one-copy", kLargePrevious);
+             SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_READONLY);
+             return UniqueHandle();
+         },
+         kLargePrevious, ""},
+        // No room for the picture even once the target is truncated: the
+        // written copy cuts the target short, ours reports and keeps it.
+        {"drive too full for either route",
+         [](Files& f) {
+             WriteBytes(f.source, kLargePicture);
+             OnSmallDrive(f, "one-copy", kSmallPrevious);
+             if (!f.folder.empty())
+                 WriteBytes(f.folder + "\\filler", Bytes(50 * 1024, 'f'));
+             return UniqueHandle();
+         },
+         kSmallPrevious, "Disk full while accessing %s."},
         // The target can be rewritten but no file can be created beside it.
         {"no room for a new file",
          [](Files& f) {
@@ -154,45 +272,45 @@ TEST(FileCopier, ReplacesTheTargetWholeOrLeavesItAndNothingBeside) {
              return Open(f.folder + "\\" + kFirstTemporary, GENERIC_WRITE, FILE_SHARE_DELETE);
          },
          kPicture, ""},
+        // Never taken, even where the account may write it (Wine as root):
+        // the target would become read-only.
+        {"temporary name read-only",
+         [](Files& f) {
+             WriteBytes(f.folder + "\\" + kFirstTemporary, kPrevious);
+             SetFileAttributesA((f.folder + "\\" + kFirstTemporary).c_str(), FILE_ATTRIBUTE_READONLY);
+             return UniqueHandle();
+         },
+         kPicture, ""},
         {"too large to hold", [](Files& f) { WriteSparseHuge(f.source); return UniqueHandle(); }, kPrevious,
          "Out of memory."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        ScratchFolder scratch;
-        Files files;
-        WriteBytes(files.source, kPicture);
-        CreateDirectoryA(files.folder.c_str(), nullptr);
-        WriteBytes(files.target, kPrevious);
-        UniqueHandle held = row.prepare(files);
-        if (files.folder == "Z:\\dev" && !(RunningUnderWine() && CanCreateIn(files.folder))) {
-            ADD_FAILURE() << "needs Wine with a writable /dev (root)";
+        const CopyResult written = RunCopy(row, WrittenCopy);
+        const CopyResult ours = RunCopy(row, [](const char* source, const char* target) {
+            EXPECT_TRUE(CFileCopier().Copy(source, target));
+        });
+        if (written.skipped || ours.skipped)
             continue;
-        }
-        if (files.onSmallDrive && files.folder.empty()) {
-            ADD_FAILURE() << "needs Wine and the small drives that ctest mounts (root, or sudo without a password)";
-            continue;
-        }
-        const std::vector<std::string> beside = Names(files.folder + "\\*");
-
-        std::string error;
-        try {
-            EXPECT_TRUE(CFileCopier().Copy(files.source.c_str(), files.target.c_str()));
-        } catch (const CException& e) {
-            error = e.GetErrorMessage();
-        }
-        held.reset();
 
         std::string expectedError = row.error;
         if (const auto at = expectedError.find("%s"); at != std::string::npos)
-            expectedError.replace(at, 2, files.target);
-        EXPECT_EQ(expectedError, error);
+            expectedError.replace(at, 2, ours.target);
+        EXPECT_EQ(expectedError, ours.error);
         if (row.after)
-            EXPECT_EQ(Hex(row.after), Hex(ReadBytes(files.target)));
-        EXPECT_EQ(beside, Names(files.folder + "\\*")) << "a temporary file was left beside the target";
-        SetFileAttributesA(files.target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (files.onSmallDrive)
-            DeleteFileA(files.target.c_str());
+            EXPECT_EQ(Hex(row.after), Hex(ours.after));
+        EXPECT_EQ(ours.besideBefore, ours.besideAfter) << "a temporary file was left beside the target";
+        EXPECT_EQ(ours.attributesBefore | FILE_ATTRIBUTE_ARCHIVE, ours.attributesAfter | FILE_ATTRIBUTE_ARCHIVE)
+            << "the target's attributes changed";
+
+        // Never worse than the written copy on the same files.
+        if (written.after == written.picture)
+            EXPECT_EQ(Hex(ours.picture), Hex(ours.after)) << "the written copy lands the picture";
+        if (written.error.empty())
+            EXPECT_EQ("", ours.error) << "the written copy says nothing";
+        if (written.after != written.before && written.after != written.picture)
+            EXPECT_EQ(Hex(ours.before), Hex(ours.after)) << "the written copy cuts the target short: "
+                                                         << Hex(written.after);
     }
 }
 
