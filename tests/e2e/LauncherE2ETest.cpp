@@ -9,6 +9,7 @@
 // Only the About command is posted as WM_SYSCOMMAND, to reach identifiers that
 // no menu item carries.
 #include "LauncherDriver.h"
+#include "tests/common/SmallDrives.h"
 #include "ui/resource.h"
 
 #include <gtest/gtest.h>
@@ -792,6 +793,39 @@ TEST_F(LauncherTest, RepeatingCopyErrorShowsOneBoxNotAStack) {
     ExpectMessageBoxAndConfirm("Quillmere", "Out of memory.", BoxIcon::Exclamation);
     // Rotation goes on once the box is closed.
     EXPECT_TRUE(launcher_.WaitForMessageBox(3000)) << "rotation stopped after the report";
+}
+
+TEST_F(LauncherTest, DiskFullReportStandsAloneWhileRotationGoesOnAndCopiesOnceThereIsRoom) {
+    // The game folder on a 100 KiB drive with room for the picture neither
+    // beside the target nor in its place: every tick reports a full disk.
+    const std::string drive = SmallDrive("one-copy");
+    ASSERT_FALSE(drive.empty()) << "needs the small drives that ctest mounts (root, or sudo without a password)";
+    gameFolder_ = drive;
+    const Bytes picture(40 * 1024, 'p'), previous(7, 'w');
+    ASSERT_TRUE(MakeDirectories(GameFile(kTargetFolder)) && MakeDirectories(GameFile("EOTBIR")));
+    ASSERT_TRUE(WriteBytes(GameFile("EOTBIR\\a.png"), picture) && WriteBytes(TargetPicture(), previous));
+    StoreRotationSettings(false);
+    ASSERT_TRUE(FillDrive(drive, 24 * 1024));
+    RegisterGameFolder(gameFolder_);
+    HWND main = nullptr;
+    StartRotating(main, false);
+    ASSERT_TRUE(main);
+    const HWND box = launcher_.WaitForMessageBox(3000);
+    ASSERT_TRUE(box);
+    const std::string text = "Disk full while accessing " + TargetPicture() + ".";
+    EXPECT_EQ(text, ReadMessageBox(box).text);
+    Sleep(2500);  // two more ticks, failing as the first
+    EXPECT_EQ(1u, launcher_.MessageBoxes().size()) << launcher_.DescribeWindows();
+    EXPECT_EQ(Hex(previous), Hex(ReadBytes(TargetPicture()))) << "the full disk cut the picture short";
+
+    ASSERT_TRUE(DeleteFileA((drive + "\\filler").c_str()));
+    EXPECT_TRUE(WaitUntil([&] { return TargetStamp().first == picture.size(); }, 3000))
+        << "no copy while the report is open";
+    EXPECT_TRUE(IsWindowVisible(box));
+    EXPECT_EQ(1u, launcher_.MessageBoxes().size()) << launcher_.DescribeWindows();
+    ExpectMessageBoxAndConfirm("Quillmere", text, BoxIcon::Stop);
+    launcher_.Terminate();
+    RemoveTree(drive);  // empties it; its mount point stays
 }
 
 // ---------------------------------------------------------------------------

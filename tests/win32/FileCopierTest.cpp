@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "DialogTestSupport.h"
 #include "platform/Directory.h"
@@ -13,6 +12,7 @@
 #include "platform/Handle.h"
 #include "rotation/FileCopier.h"
 #include "tests/common/FileTree.h"
+#include "tests/common/SmallDrives.h"
 
 namespace {
 
@@ -23,6 +23,7 @@ const Bytes kPrevious = {'o', 'l', 'd'};
 const Bytes kLargePicture(60 * 1024, 'L');
 const Bytes kLargePrevious(60 * 1024, 'o');
 const Bytes kSmallPrevious(10 * 1024, 'o');
+const Bytes kPagePicture(4096, 'P'); // one cluster of the drive
 
 // The name the copier gives its first temporary file beside the target, as
 // a run killed mid-copy or a second launcher would leave it.
@@ -51,19 +52,6 @@ void WriteSparseHuge(const std::string& name) {
     LARGE_INTEGER end;
     end.QuadPart = (1LL << 32) + 16;
     ASSERT_TRUE(SetFilePointerEx(h.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(h.get()));
-}
-
-// A drive that ctest mounted for this test (small-drives.sh), as Wine sees
-// it; empty when there is none.
-std::string SmallDrive(const char* name) {
-    const char* folder = std::getenv("QUILLMERE_SMALL_DRIVES");
-    if (!folder || !RunningUnderWine())
-        return {};
-    std::string path = std::string("Z:") + folder + "/" + name;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    ULARGE_INTEGER total;
-    const bool small = GetDiskFreeSpaceExA(path.c_str(), nullptr, &total, nullptr) && total.QuadPart < (1u << 20);
-    return small ? path : std::string();
 }
 
 // Puts the target, holding `previous`, on one of those drives.
@@ -254,11 +242,20 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
          [](Files& f) {
              WriteBytes(f.source, kLargePicture);
              OnSmallDrive(f, "one-copy", kSmallPrevious);
-             if (!f.folder.empty())
-                 WriteBytes(f.folder + "\\filler", Bytes(50 * 1024, 'f'));
+             EXPECT_TRUE(f.folder.empty() || FillDrive(f.folder, 40 * 1024));
              return UniqueHandle();
          },
          kSmallPrevious, "Disk full while accessing %s."},
+        // Full, but the written copy fits in the room the target's clusters
+        // take now: so must ours, which counts them whole.
+        {"full drive, picture no larger than the target's clusters",
+         [](Files& f) {
+             WriteBytes(f.source, kPagePicture);
+             OnSmallDrive(f, "one-copy", kPrevious);
+             EXPECT_TRUE(f.folder.empty() || FillDrive(f.folder));
+             return UniqueHandle();
+         },
+         kPagePicture, ""},
         // The target can be rewritten but no file can be created beside it.
         {"no room for a new file",
          [](Files& f) {

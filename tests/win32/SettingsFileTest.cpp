@@ -1,6 +1,7 @@
 // The settings file on the real file system: what a load takes from files
 // that are missing, short, long, folders or held open, and that it never
-// changes them; what a save leaves when the file cannot be replaced; and the
+// changes them; what a save leaves when the file cannot be replaced, never
+// less than the written save leaves on the same files; and the
 // same through the real launcher dialog, with its reports and closing save.
 #include <gtest/gtest.h>
 
@@ -10,8 +11,11 @@
 #include "MessageBoxCapture.h"
 #include "platform/Archive.h"
 #include "platform/Exceptions.h"
+#include "platform/File.h"
 #include "platform/Handle.h"
 #include "settings/SettingsFile.h"
+#include "tests/common/FileTree.h"
+#include "tests/common/SmallDrives.h"
 #include "ui/resource.h"
 
 namespace {
@@ -141,7 +145,74 @@ TEST(SettingsFileLoad, TakesTheFirstSixteenBytesAndNeverChangesTheFile) {
     }
 }
 
-TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWhole) {
+namespace {
+
+// What one save did, for its own checks and beside the written save's.
+struct SaveResult {
+    std::optional<Bytes> before, after;
+    std::string error, path;
+    int stores = 0;
+    bool folderAfter = false, temporaryLeft = false;
+};
+
+// The save as the written program makes it, the oracle that ours must never
+// fall behind: an exclusive open that creates or truncates the file, whose
+// result nobody looks at, then the archive's one write of 16 bytes, which
+// fails on a file that did not open.
+void WrittenSave(CObject& record) {
+    CFile file;
+    file.Open(kFile, CFile::modeWrite | CFile::modeCreate | CFile::shareExclusive);
+    CArchive ar(file, CArchive::store);
+    record.Serialize(ar);
+    ar.Close();
+    file.Close();
+}
+
+SaveResult RunSave(const Prepare& prepare, const std::function<UniqueHandle()>& hold,
+                   const std::function<void(CObject&)>& save) {
+    ScratchFolder scratch;
+    prepare();
+    SaveResult r;
+    r.path = FullPathOf(kFile);
+    r.before = ReadBytes(kFile);
+    UniqueHandle held = hold();
+    FieldRecorder record;
+    for (std::uint32_t i = 0; i < 4; ++i)
+        record.fields[i] = i + 1;
+    try {
+        save(record);
+    } catch (const CException& e) {
+        r.error = e.GetErrorMessage();
+    }
+    held.reset();
+    r.stores = record.stores;
+    r.after = ReadBytes(kFile);
+    r.folderAfter = IsFolder(kFile);
+    r.temporaryLeft = !Names("*.tmp").empty();
+    SetFileAttributesA(kFile, FILE_ATTRIBUTE_NORMAL);
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof folder, folder);
+    if (folder != scratch.path())
+        RemoveTree(folder); // a drive: emptied, its mount point stays
+    return r;
+}
+
+// The file prepared on the 100 KiB drive, whose room is then filled.
+Prepare OnFullDrive(Prepare prepare) {
+    return [prepare] {
+        const std::string drive = SmallDrive("one-copy");
+        if (drive.empty() || !SetCurrentDirectoryA(drive.c_str())) {
+            ADD_FAILURE() << "needs Wine and the small drives that ctest mounts (root, or sudo)";
+        } else {
+            prepare();
+            EXPECT_TRUE(FillDrive(drive));
+        }
+    };
+}
+
+} // namespace
+
+TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWholeAndNeverDoesWorseThanTheWrittenSave) {
     const Bytes written = LittleEndian({1, 2, 3, 4});
     struct Row {
         const char* name;
@@ -160,35 +231,32 @@ TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWhole) {
         {"held open without sharing", FileOf(kStored), HoldOpen,
          "A sharing violation occurred while accessing %s."},
         {"held by a handle that reads nothing", FileOf(kStored), HoldWithoutAccess, ""},
+        // No room for a temporary file, but for the 16 bytes in place.
+        {"full drive", OnFullDrive(FileOf(kStored)), none, ""},
+        {"full drive, read-only attribute", OnFullDrive(ReadOnly(kStored)), none, "Access to %s was denied."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        ScratchFolder scratch;
-        const std::string path = scratch.path() + "\\" + kFile;
-        row.prepare();
-        const std::optional<Bytes> before = ReadBytes(kFile);
-        UniqueHandle held = row.hold();
-        FieldRecorder record;
-        for (std::uint32_t i = 0; i < 4; ++i)
-            record.fields[i] = i + 1;
-        std::string error;
-        try {
-            SaveSettingsFile(record);
-        } catch (const CException& e) {
-            error = e.GetErrorMessage();
-        }
-        held.reset();
-        EXPECT_EQ(1, record.stores) << "the record must be asked even when the file cannot be written";
-        EXPECT_EQ(*row.error ? Replace(row.error, path) : "", error);
-        if (error.empty()) {
-            EXPECT_EQ(Hex(written), Hex(ReadBytes(kFile)));
-        } else if (!before) {
-            EXPECT_TRUE(IsFolder(kFile));
+        const SaveResult theirs = RunSave(row.prepare, row.hold, WrittenSave);
+        const SaveResult ours = RunSave(row.prepare, row.hold, SaveSettingsFile);
+        EXPECT_EQ(1, ours.stores) << "the record must be asked even when the file cannot be written";
+        EXPECT_EQ(*row.error ? Replace(row.error, ours.path) : "", ours.error);
+        if (ours.error.empty()) {
+            EXPECT_EQ(Hex(written), Hex(ours.after));
+        } else if (!ours.before) {
+            EXPECT_TRUE(ours.folderAfter);
         } else {
-            EXPECT_EQ(Hex(before), Hex(ReadBytes(kFile))) << "a failed save changed the file";
+            EXPECT_EQ(Hex(ours.before), Hex(ours.after)) << "a failed save changed the file";
         }
-        EXPECT_EQ(0u, Names("*.tmp").size()) << "temporary file left behind";
-        SetFileAttributesA(kFile, FILE_ATTRIBUTE_NORMAL);
+        EXPECT_FALSE(ours.temporaryLeft) << "temporary file left behind";
+
+        // Never worse than the written save on the same files.
+        if (theirs.error.empty())
+            EXPECT_EQ("", ours.error) << "the written save says nothing";
+        if (theirs.after == written)
+            EXPECT_EQ(Hex(written), Hex(ours.after)) << "the written save stores the settings";
+        if (theirs.after != theirs.before && theirs.after != written)
+            EXPECT_EQ(Hex(ours.before), Hex(ours.after)) << "the written save cuts the file short";
     }
 }
 
