@@ -29,12 +29,14 @@ const Bytes kPagePicture(4096, 'P'); // one cluster of the drive
 // a run killed mid-copy or a second launcher would leave it.
 constexpr char kFirstTemporary[] = "pic_waitingbk~a.tmp";
 
-// The files of one case: the source and the target in a folder of its own.
+// The files of one case: the source and the target in a folder of its own,
+// and a handle held on one of them during the copy.
 struct Files {
     std::string source = "pic.png";
     std::string folder = "target";
     std::string target = "target\\pic_waitingbkgd.png";
     bool onSmallDrive = false; // emptied afterwards
+    UniqueHandle held;
 };
 
 UniqueHandle Open(const std::string& name, DWORD access, DWORD share) {
@@ -54,8 +56,10 @@ void WriteSparseHuge(const std::string& name) {
     ASSERT_TRUE(SetFilePointerEx(h.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(h.get()));
 }
 
-// Puts the target, holding `previous`, on one of those drives.
-void OnSmallDrive(Files& f, const char* drive, const Bytes& previous) {
+// Puts the target, holding `previous`, on one of those drives, and
+// `picture` in the source.
+void OnSmallDrive(Files& f, const char* drive, const Bytes& previous, const Bytes& picture = kPicture) {
+    WriteBytes(f.source, picture);
     f.folder = SmallDrive(drive);
     f.target = f.folder + "\\pic_waitingbkgd.png";
     f.onSmallDrive = true;
@@ -72,27 +76,20 @@ bool CanCreateIn(const std::string& folder) {
     return created;
 }
 
-} // namespace
-
-namespace {
-
-// One condition of the table below: prepares the files past the default
-// ones; a handle it returns is held during the copy.
+// One condition of the table below: prepares the files past the default ones.
 struct Row {
     const char* name;
-    std::function<UniqueHandle(Files&)> prepare;
+    std::function<void(Files&)> prepare;
     std::optional<Bytes> after; // the target afterwards; kPrevious where it is left
     const char* error;          // "%s" stands for the target's full path
 };
 
 // What one copy did, for its own checks and beside the written copy's.
 struct CopyResult {
-    bool skipped = false; // the row cannot be set up here
     Bytes picture;
     std::optional<Bytes> before, after;
     std::string error, target;
-    std::vector<std::string> besideBefore, besideAfter;
-    DWORD attributesBefore = 0, attributesAfter = 0;
+    bool besideUnchanged = false, attributesKept = false;
 };
 
 // The copy as the written program makes it, the oracle that ours must never
@@ -115,199 +112,144 @@ void WrittenCopy(const char* source, const char* target) {
     in.Close();
 }
 
-CopyResult RunCopy(const Row& row, const std::function<void(const char*, const char*)>& copy) {
+void OurCopy(const char* source, const char* target) { EXPECT_TRUE(CFileCopier().Copy(source, target)); }
+
+// Sets up the row's files afresh and copies with `copy`; nothing when the
+// row cannot be set up here.
+std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, const char*)) {
     ScratchFolder scratch;
-    Files files;
-    WriteBytes(files.source, kPicture);
-    CreateDirectoryA(files.folder.c_str(), nullptr);
-    WriteBytes(files.target, kPrevious);
-    UniqueHandle held = row.prepare(files);
-    CopyResult r;
-    if (files.folder == "Z:\\dev" && !(RunningUnderWine() && CanCreateIn(files.folder))) {
+    Files f;
+    WriteBytes(f.source, kPicture);
+    CreateDirectoryA(f.folder.c_str(), nullptr);
+    WriteBytes(f.target, kPrevious);
+    row.prepare(f);
+    if (f.folder == "Z:\\dev" && !(RunningUnderWine() && CanCreateIn(f.folder))) {
         ADD_FAILURE() << "needs Wine with a writable /dev (root)";
-        r.skipped = true;
-    } else if (files.onSmallDrive && files.folder.empty()) {
-        ADD_FAILURE() << "needs Wine and the small drives that ctest mounts (root, or sudo without a password)";
-        r.skipped = true;
+        return std::nullopt;
     }
-    if (r.skipped)
-        return r;
-    r.picture = ReadBytes(files.source).value_or(Bytes{});
-    r.before = ReadBytes(files.target);
-    r.attributesBefore = GetFileAttributesA(files.target.c_str());
-    r.besideBefore = Names(files.folder + "\\*");
+    if (f.onSmallDrive && f.folder.empty()) {
+        ADD_FAILURE() << "needs Wine and the small drives that ctest mounts (root, or sudo without a password)";
+        return std::nullopt;
+    }
+    CopyResult r{ReadBytes(f.source).value_or(Bytes{}), ReadBytes(f.target)};
+    const DWORD attributes = GetFileAttributesA(f.target.c_str()) | FILE_ATTRIBUTE_ARCHIVE;
+    const std::vector<std::string> beside = Names(f.folder + "\\*");
     try {
-        copy(files.source.c_str(), files.target.c_str());
+        copy(f.source.c_str(), f.target.c_str());
     } catch (const CException& e) {
         r.error = e.GetErrorMessage();
     }
-    held.reset();
-    r.after = ReadBytes(files.target);
-    r.attributesAfter = GetFileAttributesA(files.target.c_str());
-    r.besideAfter = Names(files.folder + "\\*");
-    r.target = files.target;
-    if (files.onSmallDrive)
-        RemoveTree(files.folder); // empties the drive; its mount point stays
+    f.held.reset();
+    r.after = ReadBytes(f.target);
+    r.attributesKept = attributes == (GetFileAttributesA(f.target.c_str()) | FILE_ATTRIBUTE_ARCHIVE);
+    r.besideUnchanged = beside == Names(f.folder + "\\*");
+    r.target = f.target;
+    if (f.onSmallDrive)
+        RemoveTree(f.folder); // empties the drive; its mount point stays
     return r;
 }
 
 } // namespace
 
 TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
+    const std::string slot = std::string("target\\") + kFirstTemporary;
     const Row rows[] = {
-        {"copies", [](Files&) { return UniqueHandle(); }, kPicture, ""},
-        {"source missing", [](Files& f) { DeleteFileA(f.source.c_str()); return UniqueHandle(); }, kPrevious, ""},
-        {"source held open", [](Files& f) { return Open(f.source, GENERIC_READ, 0); }, kPrevious, ""},
+        {"copies", [](Files&) {}, kPicture, ""},
+        {"source missing", [](Files& f) { DeleteFileA(f.source.c_str()); }, kPrevious, ""},
+        {"source held open", [](Files& f) { f.held = Open(f.source, GENERIC_READ, 0); }, kPrevious, ""},
         {"source a folder",
-         [](Files& f) {
-             DeleteFileA(f.source.c_str());
-             CreateDirectoryA(f.source.c_str(), nullptr);
-             return UniqueHandle();
-         },
+         [](Files& f) { DeleteFileA(f.source.c_str()); CreateDirectoryA(f.source.c_str(), nullptr); }, kPrevious, ""},
+        {"empty source", [](Files& f) { WriteBytes(f.source, {}); }, Bytes{}, ""},
+        {"target held open", [](Files& f) { f.held = Open(f.target, GENERIC_READ, FILE_SHARE_READ); }, kPrevious, ""},
+        {"target read-only", [](Files& f) { SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_READONLY); },
          kPrevious, ""},
-        {"empty source", [](Files& f) { WriteBytes(f.source, {}); return UniqueHandle(); }, Bytes{}, ""},
-        {"target held open", [](Files& f) { return Open(f.target, GENERIC_READ, FILE_SHARE_READ); }, kPrevious, ""},
-        {"target read-only",
-         [](Files& f) {
-             SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_READONLY);
-             return UniqueHandle();
-         },
-         kPrevious, ""},
-        // It stays hidden, as the attributes of every target below stay.
-        {"target hidden",
-         [](Files& f) {
-             SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_HIDDEN);
-             return UniqueHandle();
-         },
-         kPicture, ""},
-        {"target folder missing",
-         [](Files& f) {
-             f.target = "absent\\pic_waitingbkgd.png";
-             f.folder = "absent";
-             return UniqueHandle();
-         },
+        // It stays hidden, as the attributes of every target here stay.
+        {"target hidden", [](Files& f) { SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_HIDDEN); }, kPicture,
+         ""},
+        {"target folder missing", [](Files& f) { f.folder = "absent"; f.target = "absent\\pic_waitingbkgd.png"; },
          std::nullopt, ""},
         // Wine refuses to rename over a file that any handle holds open, even
         // one that reads nothing and shares everything, while such a handle
         // leaves an exclusive open free: the rename is refused and the copy
         // writes in place, as under Windows file virtualization.
-        {"replace refused",
-         [](Files& f) { return Open(f.target, 0, kShareAll); },
-         kPicture, ""},
+        {"replace refused", [](Files& f) { f.held = Open(f.target, 0, kShareAll); }, kPicture, ""},
         // The device refuses every byte. Its name is too short for a
         // temporary one, so the write happens in place and fails there.
-        {"failing write",
-         [](Files& f) {
-             f.folder = "Z:\\dev";
-             f.target = "Z:\\dev\\full";
-             return UniqueHandle();
-         },
-         std::nullopt, "Disk full while accessing %s."},
+        {"failing write", [](Files& f) { f.folder = "Z:\\dev"; f.target = "Z:\\dev\\full"; }, std::nullopt,
+         "Disk full while accessing %s."},
         // Room for one more picture, not two: the temporary file is gone
         // before the picture is written in place.
         {"replace refused on a nearly full drive",
          [](Files& f) {
-             WriteBytes(f.source, kLargePicture);
-             OnSmallDrive(f, "one-copy", kSmallPrevious);
-             return f.folder.empty() ? UniqueHandle() : Open(f.target, 0, kShareAll);
+             OnSmallDrive(f, "one-copy", kSmallPrevious, kLargePicture);
+             f.held = Open(f.target, 0, kShareAll);
          },
          kLargePicture, ""},
-        {"nearly full drive",
-         [](Files& f) {
-             WriteBytes(f.source, kLargePicture);
-             OnSmallDrive(f, "one-copy", kLargePrevious);
-             return UniqueHandle();
-         },
+        {"nearly full drive", [](Files& f) { OnSmallDrive(f, "one-copy", kLargePrevious, kLargePicture); },
          kLargePicture, ""},
         // Skipped before any byte is written: no "Disk full" for a target
         // that the written copy leaves alone.
         {"nearly full drive, target held open",
          [](Files& f) {
-             WriteBytes(f.source, kLargePicture);
-             OnSmallDrive(f, "one-copy", kLargePrevious);
-             return f.folder.empty() ? UniqueHandle() : Open(f.target, GENERIC_READ, FILE_SHARE_READ);
+             OnSmallDrive(f, "one-copy", kLargePrevious, kLargePicture);
+             f.held = Open(f.target, GENERIC_READ, FILE_SHARE_READ);
          },
          kLargePrevious, ""},
         {"nearly full drive, target read-only",
          [](Files& f) {
-             WriteBytes(f.source, kLargePicture);
-             OnSmallDrive(f, "one-copy", kLargePrevious);
+             OnSmallDrive(f, "one-copy", kLargePrevious, kLargePicture);
              SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_READONLY);
-             return UniqueHandle();
          },
          kLargePrevious, ""},
         // No room for the picture even once the target is truncated: the
         // written copy cuts the target short, ours reports and keeps it.
         {"drive too full for either route",
          [](Files& f) {
-             WriteBytes(f.source, kLargePicture);
-             OnSmallDrive(f, "one-copy", kSmallPrevious);
-             EXPECT_TRUE(f.folder.empty() || FillDrive(f.folder, 40 * 1024));
-             return UniqueHandle();
+             OnSmallDrive(f, "one-copy", kSmallPrevious, kLargePicture);
+             EXPECT_TRUE(FillDrive(f.folder, 40 * 1024));
          },
          kSmallPrevious, "Disk full while accessing %s."},
         // Full, but the written copy fits in the room the target's clusters
         // take now: so must ours, which counts them whole.
         {"full drive, picture no larger than the target's clusters",
          [](Files& f) {
-             WriteBytes(f.source, kPagePicture);
-             OnSmallDrive(f, "one-copy", kPrevious);
-             EXPECT_TRUE(f.folder.empty() || FillDrive(f.folder));
-             return UniqueHandle();
+             OnSmallDrive(f, "one-copy", kPrevious, kPagePicture);
+             EXPECT_TRUE(FillDrive(f.folder));
          },
          kPagePicture, ""},
         // The target can be rewritten but no file can be created beside it.
-        {"no room for a new file",
-         [](Files& f) {
-             OnSmallDrive(f, "no-new-file", kPrevious);
-             return UniqueHandle();
-         },
-         kPicture, ""},
+        {"no room for a new file", [](Files& f) { OnSmallDrive(f, "no-new-file", kPrevious); }, kPicture, ""},
         {"temporary name held by another launcher",
-         [](Files& f) {
-             WriteBytes(f.folder + "\\" + kFirstTemporary, kPrevious);
-             return Open(f.folder + "\\" + kFirstTemporary, GENERIC_WRITE, FILE_SHARE_DELETE);
-         },
+         [&](Files& f) { WriteBytes(slot, kPrevious); f.held = Open(slot, GENERIC_WRITE, FILE_SHARE_DELETE); },
          kPicture, ""},
         // Never taken, even where the account may write it (Wine as root):
         // the target would become read-only.
         {"temporary name read-only",
-         [](Files& f) {
-             WriteBytes(f.folder + "\\" + kFirstTemporary, kPrevious);
-             SetFileAttributesA((f.folder + "\\" + kFirstTemporary).c_str(), FILE_ATTRIBUTE_READONLY);
-             return UniqueHandle();
-         },
+         [&](Files&) { WriteBytes(slot, kPrevious); SetFileAttributesA(slot.c_str(), FILE_ATTRIBUTE_READONLY); },
          kPicture, ""},
-        {"too large to hold", [](Files& f) { WriteSparseHuge(f.source); return UniqueHandle(); }, kPrevious,
-         "Out of memory."},
+        {"too large to hold", [](Files& f) { WriteSparseHuge(f.source); }, kPrevious, "Out of memory."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const CopyResult written = RunCopy(row, WrittenCopy);
-        const CopyResult ours = RunCopy(row, [](const char* source, const char* target) {
-            EXPECT_TRUE(CFileCopier().Copy(source, target));
-        });
-        if (written.skipped || ours.skipped)
+        const std::optional<CopyResult> written = RunCopy(row, WrittenCopy), ours = RunCopy(row, OurCopy);
+        if (!written || !ours)
             continue;
-
         std::string expectedError = row.error;
         if (const auto at = expectedError.find("%s"); at != std::string::npos)
-            expectedError.replace(at, 2, ours.target);
-        EXPECT_EQ(expectedError, ours.error);
+            expectedError.replace(at, 2, ours->target);
+        EXPECT_EQ(expectedError, ours->error);
         if (row.after)
-            EXPECT_EQ(Hex(row.after), Hex(ours.after));
-        EXPECT_EQ(ours.besideBefore, ours.besideAfter) << "a temporary file was left beside the target";
-        EXPECT_EQ(ours.attributesBefore | FILE_ATTRIBUTE_ARCHIVE, ours.attributesAfter | FILE_ATTRIBUTE_ARCHIVE)
-            << "the target's attributes changed";
+            EXPECT_EQ(Hex(row.after), Hex(ours->after));
+        EXPECT_TRUE(ours->besideUnchanged) << "a temporary file was left beside the target";
+        EXPECT_TRUE(ours->attributesKept) << "the target's attributes changed";
 
         // Never worse than the written copy on the same files.
-        if (written.after == written.picture)
-            EXPECT_EQ(Hex(ours.picture), Hex(ours.after)) << "the written copy lands the picture";
-        if (written.error.empty())
-            EXPECT_EQ("", ours.error) << "the written copy says nothing";
-        if (written.after != written.before && written.after != written.picture)
-            EXPECT_EQ(Hex(ours.before), Hex(ours.after)) << "the written copy cuts the target short: "
-                                                         << Hex(written.after);
+        if (written->after == written->picture)
+            EXPECT_EQ(Hex(ours->picture), Hex(ours->after)) << "the written copy lands the picture";
+        if (written->error.empty())
+            EXPECT_EQ("", ours->error) << "the written copy says nothing";
+        if (written->after != written->before && written->after != written->picture)
+            EXPECT_EQ(Hex(ours->before), Hex(ours->after)) << "the written copy cuts it short: " << Hex(written->after);
     }
 }
 
