@@ -11,6 +11,7 @@ void LoadSettingsFile(CObject& record);
 
 // Replaces the file whole, through a temporary file beside it, or in place
 // where the system refuses that (see ReplaceFileContents). The record's
-// Serialize always runs, even when the file cannot be written; the failure
-// to open it is thrown afterwards, and the previous file is then unchanged.
+// Serialize always runs, even when the file cannot be written; a failure to
+// open it, or a disk too full for either way, is thrown afterwards, and the
+// previous file is then unchanged.
 void SaveSettingsFile(CObject& record);
