@@ -44,15 +44,15 @@ public:
     ~CTemporaryFile() {
         if (!m_hFile.valid() || m_bRenamed)
             return;
-        // Deleted while still held, so no other launcher can take the slot
-        // between the close and the delete and lose its file to us. A folder
-        // that lets files be made but not deleted gets it back empty, so
-        // that it keeps no room from the in-place write.
-        if (!DeleteFileA(m_strPath.c_str())) {
-            LARGE_INTEGER start = {};
-            if (SetFilePointerEx(m_hFile.get(), start, nullptr, FILE_BEGIN))
-                SetEndOfFile(m_hFile.get());
-        }
+        // Emptied first, so that it keeps no room from the in-place write
+        // even where the folder lets files be made but not deleted (Wine
+        // accepts the delete there and fails it only at the close). Deleted
+        // while still held, so no other launcher can take the slot between
+        // the close and the delete and lose its file to us.
+        LARGE_INTEGER start = {};
+        if (SetFilePointerEx(m_hFile.get(), start, nullptr, FILE_BEGIN))
+            SetEndOfFile(m_hFile.get());
+        DeleteFileA(m_strPath.c_str());
     }
 
     // Takes the first free slot beside `targetPath`. False, with the last

@@ -13,8 +13,9 @@ packages=(
 )
 case "$profile" in
   demo) ;;
-  # g++-mingw-w64-x86-64: the 64-bit twin, compiled for its pointer-size checks.
-  test) packages+=(g++ googletest libgtest-dev clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64) ;;
+  # g++-mingw-w64-x86-64: the 64-bit twin, compiled for its pointer-size checks;
+  # e2fsprogs: chattr, for the test drive where nothing can be deleted.
+  test) packages+=(g++ googletest libgtest-dev clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64 e2fsprogs) ;;
   *) echo "install-deps: unknown profile '$profile' (demo or test)" >&2; exit 2 ;;
 esac
 

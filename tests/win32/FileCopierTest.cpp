@@ -76,6 +76,18 @@ bool CanCreateIn(const std::string& folder) {
     return created;
 }
 
+// What the files beside the target hold, together.
+std::uint64_t BytesBeside(const Files& f) {
+    std::uint64_t bytes = 0;
+    for (const std::string& name : Names(f.folder + "\\*")) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        const std::string path = f.folder + "\\" + name;
+        if (path != f.target && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+            bytes += data.nFileSizeLow;
+    }
+    return bytes;
+}
+
 // One condition of the table below: prepares the files past the default ones.
 struct Row {
     const char* name;
@@ -134,6 +146,7 @@ std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, cons
     CopyResult r{ReadBytes(f.source).value_or(Bytes{}), ReadBytes(f.target)};
     const DWORD attributes = GetFileAttributesA(f.target.c_str()) | FILE_ATTRIBUTE_ARCHIVE;
     const std::vector<std::string> beside = Names(f.folder + "\\*");
+    const std::uint64_t besideBytes = BytesBeside(f);
     try {
         copy(f.source.c_str(), f.target.c_str());
     } catch (const CException& e) {
@@ -142,7 +155,7 @@ std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, cons
     f.held.reset();
     r.after = ReadBytes(f.target);
     r.attributesKept = attributes == (GetFileAttributesA(f.target.c_str()) | FILE_ATTRIBUTE_ARCHIVE);
-    r.besideUnchanged = beside == Names(f.folder + "\\*");
+    r.besideUnchanged = beside == Names(f.folder + "\\*") && BytesBeside(f) <= besideBytes;
     r.target = f.target;
     if (f.onSmallDrive)
         RemoveTree(f.folder); // empties the drive; its mount point stays
@@ -219,6 +232,15 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
          kPagePicture, ""},
         // The target can be rewritten but no file can be created beside it.
         {"no room for a new file", [](Files& f) { OnSmallDrive(f, "no-new-file", kPrevious); }, kPicture, ""},
+        // Nothing can be deleted or renamed there: the picture is written in
+        // place, and the temporary file, which cannot go, is left empty. (The
+        // drive keeps a leftover of the slot from its first use.)
+        {"folder where nothing can be deleted",
+         [](Files& f) {
+             OnSmallDrive(f, "no-delete", kPrevious);
+             WriteBytes(f.folder + "\\" + kFirstTemporary, kPrevious);
+         },
+         kPicture, ""},
         {"temporary name held by another launcher",
          [&](Files& f) { WriteBytes(slot, kPrevious); f.held = Open(slot, GENERIC_WRITE, FILE_SHARE_DELETE); },
          kPicture, ""},
@@ -240,7 +262,7 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
         EXPECT_EQ(expectedError, ours->error);
         if (row.after)
             EXPECT_EQ(Hex(row.after), Hex(ours->after));
-        EXPECT_TRUE(ours->besideUnchanged) << "a temporary file was left beside the target";
+        EXPECT_TRUE(ours->besideUnchanged) << "a temporary file was left beside the target, or holds room";
         EXPECT_TRUE(ours->attributesKept) << "the target's attributes changed";
 
         // Never worse than the written copy on the same files.
