@@ -54,18 +54,15 @@ std::uint32_t CFile::Read(void* buffer, std::uint32_t count) {
     return read;
 }
 
-void WriteWholeOrThrow(HANDLE file, const void* buffer, std::uint32_t count, const std::string& fileName) {
+void CFile::Write(const void* buffer, std::uint32_t count) {
     if (count == 0)
         return;
     DWORD written = 0;
-    if (!WriteFile(file, buffer, count, &written, nullptr))
-        CFile::ThrowOsError(GetLastError(), fileName);
+    if (!WriteFile(m_hFile.get(), buffer, count, &written, nullptr))
+        ThrowOsError(GetLastError(), m_strFilePath);
+    // A write that ends early without an error code has run out of space.
     if (written < count)
-        throw CFileException(CFileException::diskFull, 0, fileName);
-}
-
-void CFile::Write(const void* buffer, std::uint32_t count) {
-    WriteWholeOrThrow(m_hFile.get(), buffer, count, m_strFilePath);
+        throw CFileException(CFileException::diskFull, 0, m_strFilePath);
 }
 
 void CFile::SeekFromCurrent(std::int32_t offset) {

@@ -43,10 +43,5 @@ private:
     std::string m_strFilePath;
 };
 
-// Writes all of `count` bytes to an open handle, or throws the file error
-// naming `fileName`; a write that ends early without an error code has run
-// out of space.
-void WriteWholeOrThrow(HANDLE file, const void* buffer, std::uint32_t count, const std::string& fileName);
-
 // The full path of `name` as the current directory completes it.
 std::string FullPathOf(const char* name);

@@ -142,8 +142,9 @@ Outcome ReplaceThroughTemporaryFile(const std::string& targetPath, const void* b
     if (!temp.RenameOver(targetPath, durability))
         return Outcome::closed;
     // The in-place write would have kept them: a hidden settings file stays
-    // hidden. The bytes are in place whether or not this succeeds.
-    if (formerAttributes != INVALID_FILE_ATTRIBUTES)
+    // hidden. (A new file is marked changed already.) The bytes are in place
+    // whether or not this succeeds.
+    if (formerAttributes != INVALID_FILE_ATTRIBUTES && (formerAttributes & kKeptAttributes) != 0)
         SetFileAttributesA(targetPath.c_str(), (formerAttributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE);
     return Outcome::replaced;
 }
@@ -179,8 +180,8 @@ bool InPlaceWriteCouldFit(const std::string& targetPath, const WIN32_FILE_ATTRIB
 bool ReplaceFileContents(const char* targetName, const void* bytes, std::uint32_t length, Durability durability,
                          CFileException* whyNot) {
     {
-        // Only a target that does not exist yet may fail this: the plain
-        // write would create it.
+        // Could the plain write open the target? One that does not exist
+        // yet passes: the plain write would create it.
         CFile probe;
         CFileException refusal(CFileException::none, 0);
         if (!probe.Open(targetName, CFile::modeWrite | CFile::shareExclusive, &refusal) &&
