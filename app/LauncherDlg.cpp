@@ -142,6 +142,8 @@ void CLauncherDlg::LoadSettings() { LoadSettingsFile(*this); }
 
 void CLauncherDlg::SaveSettings() { SaveSettingsFile(*this); }
 
+// The rotation timer lives until the window goes: while the closing exchange
+// or the save shows a message, ticks go on copying in that box's own loop.
 BOOL CLauncherDlg::DestroyWindow() {
     SaveSettings();
     return CDialog::DestroyWindow();

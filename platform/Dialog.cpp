@@ -159,7 +159,6 @@ INT_PTR CDialog::DoModal() {
 
 void CDialog::RunModalLoop() {
     ++g_modalDepth;
-    m_bInModalRun = true;
     // A template without WS_VISIBLE is shown now that it is initialised and
     // placed, before the run dispatches anything else to it.
     if (!m_bModalEnded && m_hWnd != nullptr && !::IsWindowVisible(m_hWnd)) {
@@ -180,7 +179,6 @@ void CDialog::RunModalLoop() {
             DispatchMessageA(&msg);
         }
     }
-    m_bInModalRun = false;
     --g_modalDepth;
 }
 
@@ -240,11 +238,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         self->m_hWnd = nullptr;
         return FALSE;
     }
-
-    // Once the modal run is over ticks stop: the closing save may still show
-    // a message, and nothing of the run is to happen meanwhile.
-    if (message == WM_TIMER && (!self->m_bInModalRun || self->m_bModalEnded))
-        return TRUE;
 
     LRESULT result = 0;
     bool handled = false;

@@ -39,6 +39,5 @@ private:
     CWnd* m_pParentWnd;
     const void* m_lpTemplate = nullptr;
     bool m_bModalEnded = false;
-    bool m_bInModalRun = false; // between the start and the end of the modal loop
     INT_PTR m_nModalResult = -1;
 };

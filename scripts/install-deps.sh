@@ -64,5 +64,22 @@ if [[ " ${missing[*]} " == *" wine32 "* ]] && ! dpkg --print-foreign-architectur
   echo "install-deps: adding dpkg's i386 architecture (dpkg --add-architecture i386): wine32 and its libraries are i386 packages"
   as_root dpkg --add-architecture i386
 fi
-as_root apt-get update -q
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails one index (seen for bookworm-security's
+# i386 list) while the rest arrive. The install then goes on with what came;
+# where that leaves an amd64 library newer than its i386 twin (multi-arch
+# needs both at one version), it is tried once more from the release's own
+# suite alone, whose two architectures always agree.
+updated=yes
+as_root apt-get update -q || {
+  updated=no
+  echo "install-deps: apt-get update reported the errors above; installing from the lists it could fetch" >&2
+}
+install() {
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@" "${missing[@]}"
+}
+if ! install; then
+  suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ "$updated" = no ] && [ -n "$suite" ] || exit 1
+  echo "install-deps: trying again with the packages of $suite alone" >&2
+  install -t "$suite"
+fi
