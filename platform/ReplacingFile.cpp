@@ -3,6 +3,7 @@
 #include "platform/ReplacingFile.h"
 
 #include "platform/File.h"
+#include "platform/FileSecurity.h"
 #include "platform/Handle.h"
 #include "platform/NameMatch.h"
 
@@ -108,6 +109,14 @@ public:
         return written == length;
     }
 
+    // Whether taking the target's name would keep the target's owner and
+    // access list, as the in-place write keeps them: a file that several
+    // accounts share, or one with rights of its own, would otherwise become
+    // ours alone, and the other accounts' copies and saves would fail.
+    bool WouldKeepOwnerAndAccessOf(const std::string& targetPath) const {
+        return HasOwnerAndAccessOf(m_hFile.get(), targetPath);
+    }
+
     bool Flush(DWORD& error) {
         if (FlushFileBuffers(m_hFile.get()))
             return true;
@@ -136,8 +145,12 @@ Outcome ReplaceThroughTemporaryFile(const std::string& targetPath, const void* b
                                     Durability durability, DWORD formerAttributes) {
     CTemporaryFile temp;
     DWORD error = 0;
-    if (!temp.Create(targetPath, error) || !temp.Write(bytes, length, error) ||
-        (durability == Durability::flushBeforeReplace && !temp.Flush(error)))
+    if (!temp.Create(targetPath, error))
+        return FailedWith(error);
+    // Checked before any byte is written: where it fails, nothing is spent.
+    if (formerAttributes != INVALID_FILE_ATTRIBUTES && !temp.WouldKeepOwnerAndAccessOf(targetPath))
+        return Outcome::closed;
+    if (!temp.Write(bytes, length, error) || (durability == Durability::flushBeforeReplace && !temp.Flush(error)))
         return FailedWith(error);
     if (!temp.RenameOver(targetPath, durability))
         return Outcome::closed;

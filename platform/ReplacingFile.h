@@ -11,6 +11,8 @@
 //    disk turn a silent skip into a "Disk full" report.
 // 2. The bytes go to a temporary file beside the target, which then takes
 //    the target's name and its attributes: a reader never sees half a file.
+//    Only where the temporary file has the target's owner and access list:
+//    the rename would otherwise hand the file to us alone.
 //    This route never reports. Any failure on it (no temporary file can be
 //    made, no room, a failed write or flush, the rename refused) removes the
 //    temporary file, or empties it where the folder will not let it go, so

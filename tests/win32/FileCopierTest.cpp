@@ -12,6 +12,7 @@
 #include "platform/Handle.h"
 #include "rotation/FileCopier.h"
 #include "tests/common/FileTree.h"
+#include "tests/common/SharedFile.h"
 #include "tests/common/SmallDrives.h"
 
 namespace {
@@ -101,7 +102,7 @@ struct CopyResult {
     Bytes picture;
     std::optional<Bytes> before, after;
     std::string error, target;
-    bool besideUnchanged = false, attributesKept = false;
+    bool besideUnchanged = false, attributesKept = false, ownerAndAccessKept = false;
 };
 
 // The copy as the written program makes it, the oracle that ours must never
@@ -145,6 +146,7 @@ std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, cons
     }
     CopyResult r{ReadBytes(f.source).value_or(Bytes{}), ReadBytes(f.target)};
     const DWORD attributes = GetFileAttributesA(f.target.c_str()) | FILE_ATTRIBUTE_ARCHIVE;
+    const std::string ownerAndAccess = OwnerAndAccess(f.target);
     const std::vector<std::string> beside = Names(f.folder + "\\*");
     const std::uint64_t besideBytes = BytesBeside(f);
     try {
@@ -155,6 +157,7 @@ std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, cons
     f.held.reset();
     r.after = ReadBytes(f.target);
     r.attributesKept = attributes == (GetFileAttributesA(f.target.c_str()) | FILE_ATTRIBUTE_ARCHIVE);
+    r.ownerAndAccessKept = ownerAndAccess == OwnerAndAccess(f.target);
     r.besideUnchanged = beside == Names(f.folder + "\\*") && BytesBeside(f) <= besideBytes;
     r.target = f.target;
     if (f.onSmallDrive)
@@ -179,6 +182,11 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
         // It stays hidden, as the attributes of every target here stay.
         {"target hidden", [](Files& f) { SetFileAttributesA(f.target.c_str(), FILE_ATTRIBUTE_HIDDEN); }, kPicture,
          ""},
+        // As in a game folder that several accounts share: a renamed file
+        // would be ours alone, and the other account's copies would fail.
+        {"target another account's, writable by all",
+         [](Files& f) { EXPECT_TRUE(GiveToAnotherAccountWritableByAll(f.target)) << "needs Wine as root"; },
+         kPicture, ""},
         {"target folder missing", [](Files& f) { f.folder = "absent"; f.target = "absent\\pic_waitingbkgd.png"; },
          std::nullopt, ""},
         // Wine refuses to rename over a file that any handle holds open, even
@@ -264,6 +272,7 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
             EXPECT_EQ(Hex(row.after), Hex(ours->after));
         EXPECT_TRUE(ours->besideUnchanged) << "a temporary file was left beside the target, or holds room";
         EXPECT_TRUE(ours->attributesKept) << "the target's attributes changed";
+        EXPECT_TRUE(ours->ownerAndAccessKept) << "the target's owner or access list changed";
 
         // Never worse than the written copy on the same files.
         if (written->after == written->picture)

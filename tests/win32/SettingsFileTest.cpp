@@ -14,6 +14,7 @@
 #include "platform/Handle.h"
 #include "settings/SettingsFile.h"
 #include "tests/common/FileTree.h"
+#include "tests/common/SharedFile.h"
 #include "tests/common/SmallDrives.h"
 #include "ui/resource.h"
 
@@ -192,6 +193,10 @@ TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWhole) {
         // No room for a temporary file, but for the 16 bytes in place.
         {"full drive", OnFullDrive(FileOf(kStored)), none, ""},
         {"full drive, read-only attribute", OnFullDrive(ReadOnly(kStored)), none, "Access to %s was denied."},
+        // Written in place, so the other account may still save its own.
+        {"another account's, writable by all",
+         [] { WriteBytes(kFile, kStored); EXPECT_TRUE(GiveToAnotherAccountWritableByAll(kFile)) << "needs Wine as root"; },
+         none, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -199,6 +204,7 @@ TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWhole) {
         row.prepare();
         const std::string path = FullPathOf(kFile);
         const std::optional<Bytes> before = ReadBytes(kFile);
+        const std::string ownerAndAccess = OwnerAndAccess(kFile);
         UniqueHandle held = row.hold();
         FieldRecorder record;
         for (std::uint32_t i = 0; i < 4; ++i)
@@ -220,6 +226,8 @@ TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWhole) {
             EXPECT_EQ(Hex(before), Hex(ReadBytes(kFile))) << "a failed save changed the file";
         }
         EXPECT_EQ(0u, Names("*.tmp").size()) << "temporary file left behind";
+        if (before)
+            EXPECT_EQ(ownerAndAccess, OwnerAndAccess(kFile)) << "the file's owner or access list changed";
         SetFileAttributesA(kFile, FILE_ATTRIBUTE_NORMAL);
         EmptyDriveIfCurrent(scratch);
     }

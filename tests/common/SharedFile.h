@@ -1,0 +1,13 @@
+// A file that belongs to another account, as in a game folder that several
+// accounts share, and what the system reports of its owner and access.
+#pragma once
+
+#include <string>
+
+// Under Wine: gives `path` to another account (uid 65534) with mode 0666,
+// through chown and chmod run as Unix programs. False where that cannot be
+// done (not Wine, or not root).
+bool GiveToAnotherAccountWritableByAll(const std::string& path);
+
+// The file's owner and access list as text, or empty when it cannot be read.
+std::string OwnerAndAccess(const std::string& path);
