@@ -74,7 +74,11 @@ APT::Sandbox::User "$sandbox_user";
 Debug::NoLocking "true";
 EOF
 export APT_CONFIG=$apt_dir/apt.conf
-apt-get update -q >/dev/null
+# A mirror caught mid-sync may fail one list (seen for the security
+# archive's i386 one) while the rest arrive: the download then takes what
+# came, and fails by itself only where a package is really missing.
+apt-get update -q >/dev/null ||
+  echo "wine32-emulated: apt-get update reported the errors above; downloading from the lists it could fetch" >&2
 # The whole closure, as on an empty system: nothing of the host's i386 state is used.
 apt-get install -q -y -d "wine32:i386=$wine_version" "qemu-user/$codename-backports" >/dev/null
 
