@@ -4,35 +4,23 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr SECURITY_INFORMATION kOwnerAndAccess = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
-std::string UnixPathOf(const std::string& path) {
-    using ToUnix = char*(CDECL*)(const WCHAR*);
-    const auto toUnix =
-        reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    WCHAR wide[MAX_PATH];
-    if (toUnix == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0)
-        return {};
-    char* unix = toUnix(wide);
-    if (unix == nullptr)
-        return {};
-    std::string result = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
 } // namespace
 
-bool GiveToAnotherAccountWritableByAll(const std::string& path) {
-    const std::string unix = UnixPathOf(path);
-    if (unix.empty() || unix.find('\'') != std::string::npos)
+bool GiveToAnotherAccountWritableByAll(std::string relativePath) {
+    if (relativePath.find_first_of("':\"") != std::string::npos)
         return false;
-    // Wine starts a Unix program without a handle to wait on: its end shows
-    // in the file's owner, changed last, which Wine reports as the anonymous
-    // account ("AN") for any uid but its own.
-    std::string command = "/bin/sh -c \"chmod 666 '" + unix + "' && chown 65534 '" + unix + "'\"";
+    std::replace(relativePath.begin(), relativePath.end(), '\\', '/');
+    // A Unix program started by Wine runs in the current folder, and gives
+    // no handle to wait on: its end shows in the file's owner, changed last,
+    // which Wine reports as the anonymous account ("AN") for any uid but its
+    // own.
+    std::string command = "/bin/sh -c \"chmod 666 '" + relativePath + "' && chown 65534 '" + relativePath + "'\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -40,10 +28,9 @@ bool GiveToAnotherAccountWritableByAll(const std::string& path) {
         return false;
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
-    for (int waited = 0; waited < 100; ++waited, Sleep(50)) {
-        if (OwnerAndAccess(path).rfind("O:AN", 0) == 0)
+    for (int waited = 0; waited < 100; ++waited, Sleep(50))
+        if (OwnerAndAccess(relativePath).rfind("O:AN", 0) == 0)
             return true;
-    }
     return false;
 }
 

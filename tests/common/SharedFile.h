@@ -4,10 +4,10 @@
 
 #include <string>
 
-// Under Wine: gives `path` to another account (uid 65534) with mode 0666,
-// through chown and chmod run as Unix programs. False where that cannot be
-// done (not Wine, or not root).
-bool GiveToAnotherAccountWritableByAll(const std::string& path);
+// Under Wine: gives the file at `relativePath` (from the current folder) to
+// another account (uid 65534) with mode 0666, through chmod and chown run as
+// Unix programs. False where that cannot be done (not Wine, or not root).
+bool GiveToAnotherAccountWritableByAll(std::string relativePath);
 
 // The file's owner and access list as text, or empty when it cannot be read.
 std::string OwnerAndAccess(const std::string& path);
