@@ -47,6 +47,25 @@ elif ! (cd "$unpacked" && cmake -E tar xf "$name.zip" && sha256sum -c --quiet "$
 else
   echo "package: $package holds Quillmere.exe, Quillmere.txt and LICENSE.txt; $name.sha256 matches: $(cut -c1-64 "$unpacked/$name.sha256" | head -n 1)"
 fi
+# The guide in the zip is plain text that Notepad shows as it stands: CR LF
+# line ends, lines of at most 79 characters, printable ASCII, no Markdown
+# marks left, and still the README's guide: a heading as a line of its own,
+# the table of messages as a list.
+guide=$unpacked/$name/Quillmere.txt
+faults=$(LC_ALL=C awk '!/\r$/ { print NR ": no CR LF line end" } { sub(/\r$/, "") }
+  length > 79 { print NR ": longer than 79 characters" }
+  / $/ || /[^ -~]/ { print NR ": a trailing blank, or a character outside printable ASCII" }
+  /^#|\*\*|`|^ *\|.*\| *$|<!--/ { print NR ": Markdown left: " $0 }' "$guide" 2>&1) || true
+grep -qxF -- "What happens to the game's own picture"$'\r' "$guide" ||
+  faults+=$'\n'"no heading line \"What happens to the game's own picture\""
+grep -qF -- "- Message: Please enter a positive integer." "$guide" ||
+  faults+=$'\n'"no item \"- Message: Please enter a positive integer.\""
+if [ -n "$faults" ]; then
+  echo "package: $name/Quillmere.txt is not the plain-text guide:"$'\n'"$(head -n 20 <<<"$faults")" >&2
+  status=1
+else
+  echo "package: $name/Quillmere.txt is plain text, $(wc -l < "$guide") lines of at most 79 characters with CR LF ends"
+fi
 
 # Reproducible: the same sources, copied to another folder and built again
 # later (the zip's file times the commit's, as in a fresh clone), give the
