@@ -25,8 +25,9 @@ cmake --preset cross -DQUILLMERE_BUILD_TESTS=OFF
 cmake --build --preset cross -j2
 status=0
 ctest --preset cross -L release || status=$?
-# The zip's file times are the commit's; outside a git clone, CMakeLists.txt's.
-if ! git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+# The zip's file times are the commit's; outside a git clone of its own (an
+# archive, even one unpacked inside another clone), CMakeLists.txt's.
+if [ "$(git -C "$root" rev-parse --show-toplevel 2>/dev/null)" != "$(pwd -P)" ]; then
   SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(stat -c %Y CMakeLists.txt)}
   export SOURCE_DATE_EPOCH
 fi
