@@ -10,8 +10,8 @@
 # - **bold** and `code` lose their marks, [text](link) keeps its text and,
 #   where the link says more (a file of the repository), the link after it.
 # - Paragraphs and list items are wrapped at 79 columns, list items with a
-#   hanging indent, never inside a `code` span; a table becomes a list, one item per row, each cell
-#   after its column's heading.
+#   hanging indent, never inside a `code` span; a table becomes a list, one
+#   item per row, each cell after its column's heading.
 # - Code blocks (indented four spaces after a blank line) are kept as they
 #   are, never wrapped: a command longer than a line stops the build, as
 #   does a word or `code` span too long for a line, or a character outside
@@ -61,32 +61,25 @@ function(_guide_wrap lines_var text first rest)
   set(lines "${${lines_var}}")
   set(line "${first}")
   set(line_empty TRUE)
-  string(LENGTH "${rest}" rest_length)
   foreach(word IN LISTS words)
-    string(LENGTH "${word}" word_length)
-    string(LENGTH "${line}" line_length)
-    math(EXPR fits_after_rest "${rest_length} + ${word_length}")
-    math(EXPR joined "${line_length} + 1 + ${word_length}")
     if(line_empty)
-      string(APPEND line "${word}")
-      set(line_empty FALSE)
-      string(LENGTH "${line}" line_length)
-      if(line_length GREATER _guide_width)
-        string(REPLACE "${_guide_backslash}" "\\" word "${word}")
-        string(REPLACE "${_guide_nonbreaking}" " " word "${word}")
-        message(FATAL_ERROR "README.md's user guide: \"${word}\" does not fit a line of ${_guide_width} characters")
-      endif()
-    elseif(joined GREATER _guide_width)
-      list(APPEND lines "${line}")
-      set(line "${rest}${word}")
-      if(fits_after_rest GREATER _guide_width)
-        string(REPLACE "${_guide_backslash}" "\\" word "${word}")
-        string(REPLACE "${_guide_nonbreaking}" " " word "${word}")
-        message(FATAL_ERROR "README.md's user guide: \"${word}\" does not fit a line of ${_guide_width} characters")
-      endif()
+      set(candidate "${line}${word}")
     else()
-      string(APPEND line " ${word}")
+      set(candidate "${line} ${word}")
     endif()
+    string(LENGTH "${candidate}" length)
+    if(length GREATER _guide_width AND NOT line_empty)
+      list(APPEND lines "${line}")
+      set(candidate "${rest}${word}")
+      string(LENGTH "${candidate}" length)
+    endif()
+    if(length GREATER _guide_width)
+      string(REPLACE "${_guide_backslash}" "\\" word "${word}")
+      string(REPLACE "${_guide_nonbreaking}" " " word "${word}")
+      message(FATAL_ERROR "README.md's user guide: \"${word}\" does not fit a line of ${_guide_width} characters")
+    endif()
+    set(line "${candidate}")
+    set(line_empty FALSE)
   endforeach()
   list(APPEND lines "${line}")
   set(${lines_var} "${lines}" PARENT_SCOPE)
