@@ -16,10 +16,19 @@ endforeach()
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 else()
-  execute_process(COMMAND git -C ${SOURCE_DIR} log -1 --format=%ct
-    OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result ERROR_QUIET)
+  # Only a clone's own commit will do: sources unpacked from an archive
+  # inside some other work tree would otherwise take that one's time.
+  execute_process(COMMAND git -C ${SOURCE_DIR} rev-parse --show-toplevel
+    OUTPUT_VARIABLE top OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result ERROR_QUIET)
+  file(REAL_PATH "${SOURCE_DIR}" source_real)
+  if(result EQUAL 0 AND top STREQUAL source_real)
+    execute_process(COMMAND git -C ${SOURCE_DIR} log -1 --format=%ct
+      OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result ERROR_QUIET)
+  else()
+    set(result 1)
+  endif()
   if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${SOURCE_DIR} is not a git clone: set SOURCE_DATE_EPOCH to the time the files in the zip should carry")
+    message(FATAL_ERROR "${SOURCE_DIR} is not a git clone: set SOURCE_DATE_EPOCH to the time the files in the zip should carry (the commit's time, from the release notes)")
   endif()
 endif()
 if(NOT epoch MATCHES "^[0-9]+$" OR epoch LESS 315532800)

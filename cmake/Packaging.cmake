@@ -2,8 +2,8 @@
 # Quillmere-<version>-win32.zip with the executable, the user guide and the
 # licence, and beside it Quillmere-<version>-win32.sha256 with the SHA-256 of
 # the zip and of the executable. The guide is the user-guide section of the
-# README, cut out at its markers, so the two never disagree; it gets Windows
-# line ends, as Notepad before Windows 10 shows nothing else.
+# README, cut out at its markers, so the two never disagree, and turned into
+# plain text for Notepad (cmake/GuideText.cmake).
 # The zip is the same bytes wherever and whenever a commit is built (see
 # cmake/MakeZip.cmake); it needs Info-ZIP's zip (package zip).
 file(READ ${CMAKE_SOURCE_DIR}/README.md readme)
@@ -16,10 +16,11 @@ string(LENGTH "<!-- user guide -->" marker_length)
 math(EXPR guide_start "${guide_start} + ${marker_length}")
 math(EXPR guide_length "${guide_end} - ${guide_start}")
 string(SUBSTRING "${readme}" ${guide_start} ${guide_length} guide)
-string(STRIP "${guide}" guide)
-string(REPLACE "\n" "\r\n" guide "Quillmere ${PROJECT_VERSION}: user guide\n\n${guide}\n")
+include(${CMAKE_CURRENT_LIST_DIR}/GuideText.cmake)
+quillmere_guide_text("# Quillmere ${PROJECT_VERSION}: user guide\n\n${guide}" guide)
 file(WRITE ${CMAKE_BINARY_DIR}/package/Quillmere.txt "${guide}")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/README.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/GuideText.cmake)
 
 file(READ ${CMAKE_SOURCE_DIR}/LICENSE licence)
 string(REPLACE "\n" "\r\n" licence "${licence}")

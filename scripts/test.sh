@@ -25,8 +25,9 @@ cmake --preset cross -DQUILLMERE_BUILD_TESTS=OFF
 cmake --build --preset cross -j2
 status=0
 ctest --preset cross -L release || status=$?
-# The zip's file times are the commit's; outside a git clone, CMakeLists.txt's.
-if ! git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+# The zip's file times are the commit's; outside a git clone of its own (an
+# archive, even one unpacked inside another clone), CMakeLists.txt's.
+if [ "$(git -C "$root" rev-parse --show-toplevel 2>/dev/null)" != "$(pwd -P)" ]; then
   SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(stat -c %Y CMakeLists.txt)}
   export SOURCE_DATE_EPOCH
 fi
@@ -46,6 +47,25 @@ elif ! (cd "$unpacked" && cmake -E tar xf "$name.zip" && sha256sum -c --quiet "$
   status=1
 else
   echo "package: $package holds Quillmere.exe, Quillmere.txt and LICENSE.txt; $name.sha256 matches: $(cut -c1-64 "$unpacked/$name.sha256" | head -n 1)"
+fi
+# The guide in the zip is plain text that Notepad shows as it stands: CR LF
+# line ends, lines of at most 79 characters, printable ASCII, no Markdown
+# marks left, and still the README's guide: a heading as a line of its own,
+# the table of messages as a list.
+guide=$unpacked/$name/Quillmere.txt
+faults=$(LC_ALL=C awk '!/\r$/ { print NR ": no CR LF line end" } { sub(/\r$/, "") }
+  length > 79 { print NR ": longer than 79 characters" }
+  / $/ || /[^ -~]/ { print NR ": a trailing blank, or a character outside printable ASCII" }
+  /^#|\*\*|`|^ *\|.*\| *$|<!--/ { print NR ": Markdown left: " $0 }' "$guide" 2>&1) || true
+grep -qxF -- "What happens to the game's own picture"$'\r' "$guide" ||
+  faults+=$'\n'"no heading line \"What happens to the game's own picture\""
+grep -qF -- "- Message: Please enter a positive integer." "$guide" ||
+  faults+=$'\n'"no item \"- Message: Please enter a positive integer.\""
+if [ -n "$faults" ]; then
+  echo "package: $name/Quillmere.txt is not the plain-text guide:"$'\n'"$(head -n 20 <<<"$faults")" >&2
+  status=1
+else
+  echo "package: $name/Quillmere.txt is plain text, $(wc -l < "$guide") lines of at most 79 characters with CR LF ends"
 fi
 
 # Reproducible: the same sources, copied to another folder and built again
