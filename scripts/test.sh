@@ -2,8 +2,9 @@
 # Every test: installs what is missing, builds the portable core natively and
 # the shipped Quillmere.exe with mingw-w64, then runs the native unit tests
 # and fuzzers, the checks of the executable (imports, header, hardening), the
-# release package and its checksums, a second build from another folder that
-# must give the same bytes, the 64-bit twin's compile, and, under Wine on a
+# release package with its checksums and its plain-text guide, a second build
+# from another folder that must give the same bytes, the 64-bit twin's
+# compile, and, under Wine on a
 # virtual display, the Windows and end-to-end tests and a short soak. Those
 # run the shipped 32-bit executables: natively where this machine runs 32-bit
 # programs, else under qemu-user (see wine-env.sh, which says which at the start).
