@@ -4,9 +4,8 @@
 # and fuzzers, the checks of the executable (imports, header, hardening), the
 # release package with its checksums and its plain-text guide, a second build
 # from another folder that must give the same bytes, the 64-bit twin's
-# compile, and, under Wine on a
-# virtual display, the Windows and end-to-end tests and a short soak. Those
-# run the shipped 32-bit executables: natively where this machine runs 32-bit
+# compile, and, under Wine on a virtual display, the Windows and end-to-end
+# tests and a short soak. Those run the shipped 32-bit executables: natively where this machine runs 32-bit
 # programs, else under qemu-user (see wine-env.sh, which says which at the start).
 # Run it as yourself: it asks for root only to install packages.
 set -euo pipefail
