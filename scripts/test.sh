@@ -5,8 +5,9 @@
 # release package with its checksums and its plain-text guide, a second build
 # from another folder that must give the same bytes, the 64-bit twin's
 # compile, and, under Wine on a virtual display, the Windows and end-to-end
-# tests and a short soak. Those run the shipped 32-bit executables: natively where this machine runs 32-bit
-# programs, else under qemu-user (see wine-env.sh, which says which at the start).
+# tests and a short soak. Those run the shipped 32-bit executables: natively
+# where this machine runs 32-bit programs, else under qemu-user (see
+# wine-env.sh, which says which at the start).
 # Run it as yourself: it asks for root only to install packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
