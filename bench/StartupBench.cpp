@@ -51,12 +51,14 @@ struct Program {
 } // namespace
 
 int main(int argc, char** argv) {
+    // StartupBench.exe [ROUNDS [LAUNCHER]]: LAUNCHER, another build's
+    // Quillmere.exe, compares two builds against the same baseline.
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRounds;
     // Built as <build>/bench/StartupBench.exe, beside MinimalDialog.exe (the
     // baseline) and one folder below Quillmere.exe.
     const std::string folder = ModuleFolder();
     char full[MAX_PATH] = "";
-    GetFullPathNameA((folder + "\\..\\Quillmere.exe").c_str(), MAX_PATH, full, nullptr);
+    GetFullPathNameA(argc > 2 ? argv[2] : (folder + "\\..\\Quillmere.exe").c_str(), MAX_PATH, full, nullptr);
     Program programs[] = {{"Quillmere", full, {}, {}, {}},
                           {"baseline", folder + "\\MinimalDialog.exe", {}, {}, {}}};
 
