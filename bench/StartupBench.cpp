@@ -19,6 +19,11 @@ using namespace bench;
 
 constexpr int kWarmUpRounds = 3;
 constexpr int kDefaultRounds = 40;
+// Between one program's end and the next start: a Wine process that has
+// ended still has its teardown going on (its memory, its X connection, the
+// wineserver's and the X server's share of it), which would otherwise fall
+// into the next start.
+constexpr DWORD kSettleMs = 250;
 
 struct Sample {
     double ms, peakWorkingSetKiB, peakPagefileKiB;
@@ -27,6 +32,7 @@ struct Sample {
 // One start, from a fresh working folder: false when no window showed within
 // the time allowed.
 bool RunOnce(const std::string& exe, int run, Sample& sample) {
+    Sleep(kSettleMs);
     ScratchFolder folder("quillmere-bench-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(run));
     StartedProgram program;
     const double start = NowMs();
