@@ -39,8 +39,11 @@ void CLauncherDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CLauncherDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutItemToSystemMenu();
-    SetIcon(m_hIcon, TRUE);
+    // The small icon first: given a big icon while the window has no small
+    // one, Wine derives a small copy of it at once, which the small icon then
+    // replaces (some 0.8 ms before the window shows, for nothing).
     SetIcon(m_hIcon, FALSE);
+    SetIcon(m_hIcon, TRUE);
     RefreshOrderButtons(*this, 0); // "Random" until the settings file says otherwise
 
     if (FindGameFolder(kGameRegistryKey, m_szGameFolder.get()))

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Benchmarks: builds Quillmere.exe, the minimal dialog program, the stand-in
+# Benchmarks: builds Quillmere.exe, the baseline program (the launcher's own
+# dialog template under a dialog procedure that does nothing), the stand-in
 # game and the benchmark programs, then under Wine on a virtual display prints
 # the table of start-up time, peak memory and executable size with their
-# ratios; the CPU time and private memory while idle and while rotating; and
-# the rotation's: the copy against CopyFileA, the ticks against a bare listing
-# pass, and the memory of a 100 MB copy. The programs are the shipped 32-bit
-# build's; where this machine cannot run 32-bit programs they run under
-# qemu-user (see wine-env.sh), which slows both sides of each ratio.
+# ratios and the median of the start-up ratios paired round by round (the
+# script's arguments go to StartupBench: ROUNDS, 40 by default, and another
+# build's Quillmere.exe); the CPU time and private memory while idle and while
+# rotating; and the rotation's: the copy against CopyFileA, the ticks against
+# a bare listing pass, and the memory of a 100 MB copy. The programs are the
+# shipped 32-bit build's; where this machine cannot run 32-bit programs they
+# run under qemu-user (see wine-env.sh), which slows both sides of each ratio.
 #
 # The build folder is the preset's by default; this chooses another, which
 # is then configured here without presets:
