@@ -74,15 +74,13 @@ bool SameAccess(PSECURITY_DESCRIPTOR a, PSECURITY_DESCRIPTOR b) {
 } // namespace
 
 bool HasOwnerAndAccessOf(HANDLE file, const std::string& path) {
-    const std::vector<BYTE> ours = ReadDescriptor([&](BYTE* buffer, DWORD size, DWORD* needed) {
+    std::vector<BYTE> ours = ReadDescriptor([&](BYTE* buffer, DWORD size, DWORD* needed) {
         return GetKernelObjectSecurity(file, kOwnerAndAccess, buffer, size, needed) != FALSE;
     });
-    const std::vector<BYTE> theirs = ReadDescriptor([&](BYTE* buffer, DWORD size, DWORD* needed) {
+    std::vector<BYTE> theirs = ReadDescriptor([&](BYTE* buffer, DWORD size, DWORD* needed) {
         return GetFileSecurityA(path.c_str(), kOwnerAndAccess, buffer, size, needed) != FALSE;
     });
     if (ours.empty() || theirs.empty())
         return false;
-    auto* a = const_cast<BYTE*>(ours.data());
-    auto* b = const_cast<BYTE*>(theirs.data());
-    return SameOwner(a, b) && SameAccess(a, b);
+    return SameOwner(ours.data(), theirs.data()) && SameAccess(ours.data(), theirs.data());
 }
