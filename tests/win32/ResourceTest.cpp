@@ -418,23 +418,34 @@ protected:
     std::vector<uint8_t> block_;
 };
 
-TEST_F(VersionInfo, FixedVersionIs1_0_0_1) {
+// The project's version, "a.b.c.d", as its four numbers.
+std::vector<unsigned> ProjectVersion() {
+    unsigned v[4] = {};
+    EXPECT_EQ(4, std::sscanf(QUILLMERE_PROJECT_VERSION, "%u.%u.%u.%u", &v[0], &v[1], &v[2], &v[3]));
+    return {v[0], v[1], v[2], v[3]};
+}
+
+TEST_F(VersionInfo, FixedVersionIsTheProjects) {
+    const std::vector<unsigned> v = ProjectVersion();
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT len = 0;
     ASSERT_TRUE(VerQueryValueA(block_.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
     ASSERT_GE(len, sizeof(VS_FIXEDFILEINFO));
     EXPECT_EQ(Hex(fixed->dwSignature), Hex(0xFEEF04BD));
-    EXPECT_EQ(Hex(fixed->dwFileVersionMS), Hex(0x00010000));
-    EXPECT_EQ(Hex(fixed->dwFileVersionLS), Hex(0x00000001));
-    EXPECT_EQ(Hex(fixed->dwProductVersionMS), Hex(0x00010000));
-    EXPECT_EQ(Hex(fixed->dwProductVersionLS), Hex(0x00000001));
+    EXPECT_EQ(Hex(fixed->dwFileVersionMS), Hex(v[0] << 16 | v[1]));
+    EXPECT_EQ(Hex(fixed->dwFileVersionLS), Hex(v[2] << 16 | v[3]));
+    EXPECT_EQ(Hex(fixed->dwProductVersionMS), Hex(v[0] << 16 | v[1]));
+    EXPECT_EQ(Hex(fixed->dwProductVersionLS), Hex(v[2] << 16 | v[3]));
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 }
 
 TEST_F(VersionInfo, UsEnglishUnicodeStrings) {
-    struct { const char* name; const char* value; } const cases[] = {
-        {"FileVersion", "1, 0, 0, 1"},
-        {"ProductVersion", "1, 0, 0, 1"},
+    const std::vector<unsigned> v = ProjectVersion();
+    const std::string version = std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " + std::to_string(v[2]) +
+                                ", " + std::to_string(v[3]);  // "1, 0, 0, 1"
+    struct { const char* name; std::string value; } const cases[] = {
+        {"FileVersion", version},
+        {"ProductVersion", version},
         {"FileDescription", "Quillmere MFC Application"},
         {"ProductName", "Quillmere Application"},
         {"InternalName", "Quillmere"},
@@ -463,6 +474,8 @@ TEST(Manifest, DeclaresSupportedSystemsButNoExecutionLevel) {
     // launcher but not for the game it starts.
     EXPECT_EQ(xml.find("<requestedExecutionLevel"), std::string::npos);
     EXPECT_EQ(xml.find("<trustInfo"), std::string::npos);
+    EXPECT_NE(xml.find("name=\"Quillmere.Launcher\" version=\"" QUILLMERE_PROJECT_VERSION "\""), std::string::npos)
+        << "the assembly's version is not the project's";
 
     const char* const supportedOs[] = {
         "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
