@@ -3,6 +3,7 @@
 #include "platform/ReplacingFile.h"
 
 #include "platform/File.h"
+#include "platform/FileLinks.h"
 #include "platform/FileSecurity.h"
 #include "platform/Handle.h"
 #include "platform/NameMatch.h"
@@ -143,6 +144,10 @@ private:
 // whether the target was replaced and, when not, whether room ran out.
 Outcome ReplaceThroughTemporaryFile(const std::string& targetPath, const void* bytes, std::uint32_t length,
                                     Durability durability, DWORD formerAttributes) {
+    // A rename would part the target's other names from its new bytes, where
+    // the plain write goes through the link to the file they all share.
+    if (formerAttributes != INVALID_FILE_ATTRIBUTES && MayHaveAnotherName(targetPath, formerAttributes))
+        return Outcome::closed;
     CTemporaryFile temp;
     DWORD error = 0;
     if (!temp.Create(targetPath, error))

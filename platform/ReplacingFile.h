@@ -12,7 +12,9 @@
 // 2. The bytes go to a temporary file beside the target, which then takes
 //    the target's name and its attributes: a reader never sees half a file.
 //    Only where the temporary file has the target's owner and access list:
-//    the rename would otherwise hand the file to us alone.
+//    the rename would otherwise hand the file to us alone. And only where
+//    the target has no other name (a symbolic link, a second hard link): the
+//    rename would replace the link and leave the other names the old bytes.
 //    This route never reports. Any failure on it (no temporary file can be
 //    made, no room, a failed write or flush, the rename refused) removes the
 //    temporary file, or empties it where the folder will not let it go, so

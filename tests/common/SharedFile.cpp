@@ -1,26 +1,31 @@
-// Another account's file, made through Wine's Unix side.
+// Another account's file and a file's second name, made through Wine's Unix
+// side.
 #include "SharedFile.h"
 
 #include <windows.h>
 #include <sddl.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
 constexpr SECURITY_INFORMATION kOwnerAndAccess = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
-} // namespace
+// A relative path as a word of a shell command.
+std::string ShellWord(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return "'" + path + "'";
+}
 
-bool GiveToAnotherAccountWritableByAll(std::string relativePath) {
-    if (relativePath.find_first_of("':\"") != std::string::npos)
+// Runs `script` through /bin/sh as a Unix program in the current folder, and
+// waits until `done` holds: Wine gives no handle to wait on for a Unix
+// program, so its end shows only in the files it changes. Only relative
+// paths: a drive or a double quote is refused.
+bool RunUnix(const std::string& script, const std::function<bool()>& done) {
+    if (script.find_first_of(":\"") != std::string::npos)
         return false;
-    std::replace(relativePath.begin(), relativePath.end(), '\\', '/');
-    // A Unix program started by Wine runs in the current folder, and gives
-    // no handle to wait on: its end shows in the file's owner, changed last,
-    // which Wine reports as the anonymous account ("AN") for any uid but its
-    // own.
-    std::string command = "/bin/sh -c \"chmod 666 '" + relativePath + "' && chown 65534 '" + relativePath + "'\"";
+    std::string command = "/bin/sh -c \"" + script + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -29,9 +34,25 @@ bool GiveToAnotherAccountWritableByAll(std::string relativePath) {
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
     for (int waited = 0; waited < 100; ++waited, Sleep(50))
-        if (OwnerAndAccess(relativePath).rfind("O:AN", 0) == 0)
+        if (done())
             return true;
     return false;
+}
+
+} // namespace
+
+bool GiveToAnotherAccountWritableByAll(const std::string& relativePath) {
+    // The owner is changed last; Wine reports it as the anonymous account
+    // ("AN") for any uid but its own.
+    const std::string path = ShellWord(relativePath);
+    return RunUnix("chmod 666 " + path + " && chown 65534 " + path,
+                   [&] { return OwnerAndAccess(relativePath).rfind("O:AN", 0) == 0; });
+}
+
+bool LinkThroughUnix(const std::string& existing, const std::string& newName, bool symbolic) {
+    DeleteFileA(newName.c_str());
+    return RunUnix(std::string(symbolic ? "ln -s " : "ln ") + ShellWord(existing) + " " + ShellWord(newName),
+                   [&] { return GetFileAttributesA(newName.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 std::string OwnerAndAccess(const std::string& path) {

@@ -7,7 +7,12 @@
 // Under Wine: gives the file at `relativePath` (from the current folder) to
 // another account (uid 65534) with mode 0666, through chmod and chown run as
 // Unix programs. False where that cannot be done (not Wine, or not root).
-bool GiveToAnotherAccountWritableByAll(std::string relativePath);
+bool GiveToAnotherAccountWritableByAll(const std::string& relativePath);
+
+// Under Wine: makes `newName` a second name of `existing` with the Unix ln,
+// a symbolic link (whose text is `existing` as given, so relative to the
+// link's folder) or a hard link. False where that cannot be done.
+bool LinkThroughUnix(const std::string& existing, const std::string& newName, bool symbolic);
 
 // The file's owner and access list as text, or empty when it cannot be read.
 std::string OwnerAndAccess(const std::string& path);

@@ -38,6 +38,7 @@ struct Files {
     std::string target = "target\\pic_waitingbkgd.png";
     bool onSmallDrive = false; // emptied afterwards
     UniqueHandle held;
+    std::string otherName; // another name of the target's bytes, if any
 };
 
 UniqueHandle Open(const std::string& name, DWORD access, DWORD share) {
@@ -100,7 +101,7 @@ struct Row {
 // What one copy did, for its own checks and beside the written copy's.
 struct CopyResult {
     Bytes picture;
-    std::optional<Bytes> before, after;
+    std::optional<Bytes> before, after, otherNameAfter;
     std::string error, target;
     bool besideUnchanged = false, attributesKept = false, ownerAndAccessKept = false;
 };
@@ -156,6 +157,8 @@ std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, cons
     }
     f.held.reset();
     r.after = ReadBytes(f.target);
+    if (!f.otherName.empty())
+        r.otherNameAfter = ReadBytes(f.otherName);
     r.attributesKept = attributes == (GetFileAttributesA(f.target.c_str()) | FILE_ATTRIBUTE_ARCHIVE);
     r.ownerAndAccessKept = ownerAndAccess == OwnerAndAccess(f.target);
     r.besideUnchanged = beside == Names(f.folder + "\\*") && BytesBeside(f) <= besideBytes;
@@ -186,6 +189,15 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
         // would be ours alone, and the other account's copies would fail.
         {"target another account's, writable by all",
          [](Files& f) { EXPECT_TRUE(GiveToAnotherAccountWritableByAll(f.target)) << "needs Wine as root"; },
+         kPicture, ""},
+        // A link to a picture kept elsewhere: the written copy goes through
+        // it, so the kept file gets the picture and the link stays.
+        {"target a symbolic link",
+         [](Files& f) {
+             f.otherName = "kept.png";
+             WriteBytes(f.otherName, kPrevious);
+             EXPECT_TRUE(LinkThroughUnix("../kept.png", f.target, true)) << "needs Wine";
+         },
          kPicture, ""},
         {"target folder missing", [](Files& f) { f.folder = "absent"; f.target = "absent\\pic_waitingbkgd.png"; },
          std::nullopt, ""},
@@ -277,6 +289,7 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
         // Never worse than the written copy on the same files.
         if (written->after == written->picture)
             EXPECT_EQ(Hex(ours->picture), Hex(ours->after)) << "the written copy lands the picture";
+        EXPECT_EQ(Hex(written->otherNameAfter), Hex(ours->otherNameAfter)) << "the target's other name";
         if (written->error.empty())
             EXPECT_EQ("", ours->error) << "the written copy says nothing";
         if (written->after != written->before && written->after != written->picture)

@@ -197,6 +197,10 @@ TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWhole) {
         {"another account's, writable by all",
          [] { WriteBytes(kFile, kStored); EXPECT_TRUE(GiveToAnotherAccountWritableByAll(kFile)) << "needs Wine as root"; },
          none, ""},
+        // A second name, shared with another install: written through it.
+        {"a second hard link",
+         [] { WriteBytes(kFile, kStored); EXPECT_TRUE(LinkThroughUnix(kFile, "shared.sav", false)) << "needs Wine"; },
+         none, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -226,6 +230,8 @@ TEST(SettingsFileSave, WritesSixteenBytesOrLeavesThePreviousFileWhole) {
             EXPECT_EQ(Hex(before), Hex(ReadBytes(kFile))) << "a failed save changed the file";
         }
         EXPECT_EQ(0u, Names("*.tmp").size()) << "temporary file left behind";
+        if (const std::optional<Bytes> shared = ReadBytes("shared.sav"))
+            EXPECT_EQ(Hex(ReadBytes(kFile)), Hex(shared)) << "the file's other name holds other bytes";
         if (before)
             EXPECT_EQ(ownerAndAccess, OwnerAndAccess(kFile)) << "the file's owner or access list changed";
         SetFileAttributesA(kFile, FILE_ATTRIBUTE_NORMAL);
