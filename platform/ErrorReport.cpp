@@ -27,6 +27,13 @@ void CopyAppTitle(char* title, DWORD size) {
 
 constexpr char kUnexpectedErrorText[] = "An unexpected error occurred.";
 
+// The box in front of `owner`: the last popup it activated (a message box or
+// the About box raised over it), or itself. A report raised while another
+// box is open belongs to that box: owned by the window behind it, closing the
+// report would hand the keyboard to that window, disabled or hidden, and
+// leave the box in front without it.
+HWND FrontBoxOf(HWND owner) { return owner != nullptr && IsWindow(owner) ? GetLastActivePopup(owner) : owner; }
+
 } // namespace
 
 std::string AfxGetAppTitle() {
@@ -36,7 +43,7 @@ std::string AfxGetAppTitle() {
 }
 
 int AfxMessageBox(HWND owner, const std::string& text, UINT type) {
-    return MessageBoxA(owner, text.c_str(), AfxGetAppTitle().c_str(), type);
+    return MessageBoxA(FrontBoxOf(owner), text.c_str(), AfxGetAppTitle().c_str(), type);
 }
 
 void ReportOutOfMemory(HWND owner) noexcept {
@@ -44,7 +51,7 @@ void ReportOutOfMemory(HWND owner) noexcept {
     CopyAppTitle(title, sizeof title);
     // System-modal: with memory exhausted, the box must come up whatever the
     // state of the program's own windows.
-    MessageBoxA(owner, kOutOfMemoryText, title, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    MessageBoxA(FrontBoxOf(owner), kOutOfMemoryText, title, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
 }
 
 void ReportCurrentException(HWND owner) noexcept {

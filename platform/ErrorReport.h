@@ -11,7 +11,9 @@
 // The executable's file name without folder and extension.
 std::string AfxGetAppTitle();
 
-// A message box captioned with the application's title.
+// A message box captioned with the application's title, owned by the box in
+// front of `owner` (its last active popup), which gets the keyboard back
+// when it closes. The reports below are owned the same way.
 int AfxMessageBox(HWND owner, const std::string& text, UINT type);
 
 // Reports the error being handled; call it only from inside a catch block.

@@ -194,6 +194,17 @@ protected:
         ASSERT_TRUE(WriteBytes(TargetPicture(), Bytes(7, 'w')));
     }
 
+    // A picture larger than a 32-bit program can hold, taking no room: every
+    // copy of it runs out of memory.
+    void MakeHugePicture(const char* name) {
+        ASSERT_TRUE(MakeDirectories(GameFile("EOTBIR")));
+        UniqueHandle huge(CreateFileA(GameFile(("EOTBIR\\" + std::string(name)).c_str()).c_str(), GENERIC_WRITE, 0,
+                                      nullptr, CREATE_ALWAYS, 0, nullptr));
+        LARGE_INTEGER end;
+        end.QuadPart = (1LL << 32) + 16;
+        ASSERT_TRUE(SetFilePointerEx(huge.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(huge.get()));
+    }
+
     std::string TargetPicture() const { return gameFolder_ + "\\" + kTargetFolder + "\\pic_waitingbkgd.png"; }
 
     // Rotation on, at a period of one second, in the order given.
@@ -750,8 +761,23 @@ TEST_F(LauncherTest, RotationGoesOnUnderTheAboutBoxAndTheClosingMessageAndStopsW
     ASSERT_TRUE(Click(Control(main, IDCANCEL)));
     ASSERT_TRUE(launcher_.WaitForMessageBox());
     EXPECT_EQ(2u, WatchCopies(2, 4000, run).size()) << "no rotation while the closing message is open";
-    ExpectMessageBoxAndConfirm("Quillmere", "Please enter an integer between 1 and 1000.", BoxIcon::Exclamation);
-    ASSERT_TRUE(launcher_.WaitForExit());
+    HWND closing = launcher_.FindMessageBox();
+    EXPECT_EQ("Please enter an integer between 1 and 1000.", ReadMessageBox(closing).text);
+
+    // A report raised over that message belongs to it: closed, it hands the
+    // keyboard back to the message, so the keyboard alone ends the launcher.
+    MakeHugePicture("d.png");
+    ASSERT_TRUE(WaitUntil([&] { return launcher_.MessageBoxes().size() == 2; }, 8000)) << launcher_.DescribeWindows();
+    HWND report = launcher_.MessageBoxes()[0] == closing ? launcher_.MessageBoxes()[1] : launcher_.MessageBoxes()[0];
+    EXPECT_EQ("Out of memory.", ReadMessageBox(report).text);
+    ASSERT_TRUE(BringToFront(report));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(report); }));
+    // Enter closes the message, or a report of a later period over it first.
+    for (int press = 0; press < 4 && !launcher_.WaitForExit(500); ++press)
+        PressKey(VK_RETURN);
+    ASSERT_TRUE(launcher_.WaitForExit()) << "the keyboard did not reach the closing message\n"
+                                         << launcher_.DescribeWindows();
     const auto stamp = TargetStamp();
     Sleep(1500);
     EXPECT_EQ(stamp, TargetStamp()) << "the last picture must stay";
@@ -774,16 +800,7 @@ TEST_F(LauncherTest, HeldPictureIsSkippedSilentlyAndCopiedOnceReleased) {
 }
 
 TEST_F(LauncherTest, RepeatingCopyErrorShowsOneBoxNotAStack) {
-    // A picture larger than a 32-bit program can hold, taking no room: every
-    // tick runs out of memory.
-    ASSERT_TRUE(MakeDirectories(GameFile("EOTBIR")));
-    {
-        UniqueHandle huge(CreateFileA(GameFile("EOTBIR\\huge.png").c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, 0, nullptr));
-        LARGE_INTEGER end;
-        end.QuadPart = (1LL << 32) + 16;
-        ASSERT_TRUE(SetFilePointerEx(huge.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(huge.get()));
-    }
+    MakeHugePicture("huge.png");
     HWND main = nullptr;
     StartRotating(main, false);
     ASSERT_TRUE(main);
