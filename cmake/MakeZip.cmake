@@ -1,7 +1,7 @@
 # cmake -DZIP=<zip> -DNAME=<name> -DEXE=<exe> -DTEXTS=<folder> -DSOURCE_DIR=<src> -DOUT=<folder> -P MakeZip.cmake
 # Makes OUT/NAME.zip holding NAME/Quillmere.exe, NAME/Quillmere.txt and
 # NAME/LICENSE.txt (from TEXTS), and OUT/NAME.sha256, the SHA-256 of the zip
-# and of the executable as `sha256sum -c` reads them.
+# and of the executable as `sha256sum -c` reads them, with CR LF line ends.
 # The same inputs give the same bytes for anyone: the entries come in a fixed
 # order, without folder entries and without the extra fields that would carry
 # the packer's user id and the files' access and change times (zip -X); each
@@ -62,5 +62,8 @@ file(REMOVE_RECURSE ${stage})
 
 file(SHA256 ${zip} zip_sum)
 file(SHA256 ${EXE} exe_sum)
-file(WRITE ${OUT}/${NAME}.sha256 "${zip_sum}  ${NAME}.zip\n${exe_sum}  ${NAME}/Quillmere.exe\n")
+# CR LF, as the zip's texts: Notepad before Windows 10 1809 shows a file
+# with bare LF ends on one line, and players compare its first line by eye.
+# sha256sum -c reads either.
+file(WRITE ${OUT}/${NAME}.sha256 "${zip_sum}  ${NAME}.zip\r\n${exe_sum}  ${NAME}/Quillmere.exe\r\n")
 message(STATUS "${zip}\n   SHA-256 ${zip_sum}\n   Quillmere.exe SHA-256 ${exe_sum}")

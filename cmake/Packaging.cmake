@@ -16,6 +16,18 @@ string(LENGTH "<!-- user guide -->" marker_length)
 math(EXPR guide_start "${guide_start} + ${marker_length}")
 math(EXPR guide_length "${guide_end} - ${guide_start}")
 string(SUBSTRING "${readme}" ${guide_start} ${guide_length} guide)
+# The README names the package in its own words, in commands a player types:
+# each name must be this version's, or those commands would name a file that
+# no longer exists.
+string(REGEX MATCHALL "Quillmere-[0-9][0-9.]*-win(32|64)" package_names "${readme}")
+list(REMOVE_DUPLICATES package_names)
+string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
+list(FILTER package_names EXCLUDE REGEX "^Quillmere-${version_pattern}-win")
+if(package_names)
+  list(JOIN package_names ", " package_names)
+  message(FATAL_ERROR "README.md names ${package_names}, but the project's version is ${PROJECT_VERSION}: "
+    "write the version there as in CMakeLists.txt")
+endif()
 include(${CMAKE_CURRENT_LIST_DIR}/GuideText.cmake)
 quillmere_guide_text("# Quillmere ${PROJECT_VERSION}: user guide\n\n${guide}" guide)
 file(WRITE ${CMAKE_BINARY_DIR}/package/Quillmere.txt "${guide}")
