@@ -46,8 +46,11 @@ elif ! (cd "$unpacked" && cmake -E tar xf "$name.zip" && sha256sum -c --quiet "$
         cmp "$name/Quillmere.exe" "$root/build/cross/Quillmere.exe"); then
   echo "package: $name.sha256 does not match the zip and the Quillmere.exe in it, or that is not the one built" >&2
   status=1
+elif grep -qv $'\r$' "$unpacked/$name.sha256"; then
+  echo "package: $name.sha256 has a line without a CR LF end, which old Notepads show run together" >&2
+  status=1
 else
-  echo "package: $package holds Quillmere.exe, Quillmere.txt and LICENSE.txt; $name.sha256 matches: $(cut -c1-64 "$unpacked/$name.sha256" | head -n 1)"
+  echo "package: $package holds Quillmere.exe, Quillmere.txt and LICENSE.txt; $name.sha256 matches, with CR LF ends: $(cut -c1-64 "$unpacked/$name.sha256" | head -n 1)"
 fi
 # The guide in the zip is plain text that Notepad shows as it stands: CR LF
 # line ends, lines of at most 79 characters, printable ASCII, no Markdown
