@@ -32,7 +32,7 @@ constexpr char kUnexpectedErrorText[] = "An unexpected error occurred.";
 // box is open belongs to that box: owned by the window behind it, closing the
 // report would hand the keyboard to that window, disabled or hidden, and
 // leave the box in front without it.
-HWND FrontBoxOf(HWND owner) { return owner != nullptr && IsWindow(owner) ? GetLastActivePopup(owner) : owner; }
+HWND FrontBoxOf(HWND owner) { return owner != nullptr ? GetLastActivePopup(owner) : nullptr; }
 
 } // namespace
 
