@@ -27,8 +27,10 @@ UniqueHandle OpenToAsk(const std::string& path) {
 
 // The path the system resolves `h` to, links followed; empty when it cannot.
 std::string FinalPathOf(FinalPathFunction finalPath, HANDLE h) {
-    std::string path(MAX_PATH, '\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    // A path that does not fit returns the size it needs, with or without its
+    // terminator depending on the system: room for one more is asked for.
+    std::string path(MAX_PATH + 1, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
         const DWORD length = finalPath(h, &path[0], static_cast<DWORD>(path.size()), 0);
         if (length == 0)
             break;
@@ -36,7 +38,7 @@ std::string FinalPathOf(FinalPathFunction finalPath, HANDLE h) {
             path.resize(length);
             return path;
         }
-        path.resize(length); // the size it needs, terminator included
+        path.resize(std::size_t{length} + 1);
     }
     return {};
 }

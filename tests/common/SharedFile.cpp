@@ -55,6 +55,11 @@ bool LinkThroughUnix(const std::string& existing, const std::string& newName, bo
                    [&] { return GetFileAttributesA(newName.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
+bool RemoveLinkThroughUnix(const std::string& link) {
+    return RunUnix("rm -f " + ShellWord(link),
+                   [&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
 std::string OwnerAndAccess(const std::string& path) {
     BYTE descriptor[4096];
     DWORD needed = 0;

@@ -14,5 +14,10 @@ bool GiveToAnotherAccountWritableByAll(const std::string& relativePath);
 // link's folder) or a hard link. False where that cannot be done.
 bool LinkThroughUnix(const std::string& existing, const std::string& newName, bool symbolic);
 
+// Under Wine: removes the symbolic link `link` itself while the file it
+// names is still there. (Wine's DeleteFileA removes the file a Unix link
+// names, and leaves the link.)
+bool RemoveLinkThroughUnix(const std::string& link);
+
 // The file's owner and access list as text, or empty when it cannot be read.
 std::string OwnerAndAccess(const std::string& path);

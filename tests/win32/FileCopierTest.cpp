@@ -163,6 +163,10 @@ std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, cons
     r.ownerAndAccessKept = ownerAndAccess == OwnerAndAccess(f.target);
     r.besideUnchanged = beside == Names(f.folder + "\\*") && BytesBeside(f) <= besideBytes;
     r.target = f.target;
+    // A link goes before the file it names, or the scratch folder could not
+    // be removed: Wine lists no dangling link.
+    if (!f.otherName.empty())
+        EXPECT_TRUE(RemoveLinkThroughUnix(f.target));
     if (f.onSmallDrive)
         RemoveTree(f.folder); // empties the drive; its mount point stays
     return r;
