@@ -111,6 +111,17 @@ rm -rf "$root/usr/share" "$root/etc" "$root/var"
 ln -s /usr/share "$root/usr/share"
 mkdir "$root/etc"
 : > "$root/etc/ld.so.cache"
+# Debian 13's packages put everything under /usr, and the link /lib -> usr/lib
+# comes from an installed base system, not from them. Without it the 32-bit
+# loader named in each program, /lib/ld-linux.so.2, is not found in FOLDER;
+# qemu then takes the host's, where one is installed (package libc6-i386),
+# and that one searches /usr/lib32, not FOLDER's libraries: FreeType is not
+# found and no dialog can be made.
+[ -e "$root/lib" ] || ln -s usr/lib "$root/lib"
+if [ ! -e "$root/lib/ld-linux.so.2" ]; then
+  echo "wine32-emulated: the unpacked 32-bit C library has no /lib/ld-linux.so.2" >&2
+  exit 1
+fi
 
 qemu=$root/usr/bin/qemu-i386  # linked statically
 qemu_major=$("$qemu" --version | sed -n '1s/^qemu-i386 version \([0-9]*\).*/\1/p')
