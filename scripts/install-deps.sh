@@ -15,7 +15,9 @@ case "$profile" in
   demo) ;;
   # g++-mingw-w64-x86-64: the 64-bit twin, compiled for its pointer-size checks;
   # e2fsprogs: chattr, for the test drive where nothing can be deleted.
-  test) packages+=(g++ googletest libgtest-dev clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64 e2fsprogs) ;;
+  # clang and libclang-rt-dev (libFuzzer, the sanitizers' runtimes) name the
+  # release's own clang: 14 on Debian 12, 19 on Debian 13.
+  test) packages+=(g++ googletest libgtest-dev clang libclang-rt-dev g++-mingw-w64-x86-64 e2fsprogs) ;;
   *) echo "install-deps: unknown profile '$profile' (demo or test)" >&2; exit 2 ;;
 esac
 

@@ -39,7 +39,7 @@ flock 9
 codename=${VERSION_CODENAME:?/etc/os-release names no Debian release}
 mirror=${QUILLMERE_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 security=${QUILLMERE_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
-echo "wine32-emulated: downloading Debian's 32-bit Wine $wine_version and qemu-user ($codename-backports)" \
+echo "wine32-emulated: downloading Debian's 32-bit Wine $wine_version and qemu-user" \
   "into $dir and unpacking them there (about 200 MB; nothing is installed on the system)"
 
 rm -rf "$dir/apt" "$dir/root" "$dir/bin" "$dir/ready"
@@ -79,8 +79,17 @@ export APT_CONFIG=$apt_dir/apt.conf
 # came, and fails by itself only where a package is really missing.
 apt-get update -q >/dev/null ||
   echo "wine32-emulated: apt-get update reported the errors above; downloading from the lists it could fetch" >&2
+# qemu-user 10 or later (older ones make 32-bit Wine take about a minute to
+# start): the release's own where it has one (Debian 13), else its backports'
+# (Debian 12 has 7.2).
+qemu_package=qemu-user
+qemu_version=$(apt-cache policy qemu-user | sed -n 's/^ *Candidate: //p')
+if ! dpkg --compare-versions "${qemu_version:-0}" ge 1:10~; then
+  qemu_package=qemu-user/$codename-backports
+fi
+echo "wine32-emulated: $codename's own qemu-user is ${qemu_version:-missing}; downloading $qemu_package"
 # The whole closure, as on an empty system: nothing of the host's i386 state is used.
-apt-get install -q -y -d "wine32:i386=$wine_version" "qemu-user/$codename-backports" >/dev/null
+apt-get install -q -y -d "wine32:i386=$wine_version" "$qemu_package" >/dev/null
 
 root=$dir/root
 mkdir -p "$root"
@@ -102,12 +111,22 @@ rm -rf "$root/usr/share" "$root/etc" "$root/var"
 ln -s /usr/share "$root/usr/share"
 mkdir "$root/etc"
 : > "$root/etc/ld.so.cache"
+# Debian 13's packages put everything under /usr, and the link /lib -> usr/lib
+# comes from an installed base system, not from them. Without it the 32-bit
+# loader named in each program, /lib/ld-linux.so.2, is not found in FOLDER;
+# qemu then takes the host's, where one is installed (package libc6-i386),
+# and that one searches /usr/lib32, not FOLDER's libraries: FreeType is not
+# found and no dialog can be made.
+[ -e "$root/lib" ] || ln -s usr/lib "$root/lib"
+if [ ! -e "$root/lib/ld-linux.so.2" ]; then
+  echo "wine32-emulated: the unpacked 32-bit C library has no /lib/ld-linux.so.2" >&2
+  exit 1
+fi
 
 qemu=$root/usr/bin/qemu-i386  # linked statically
 qemu_major=$("$qemu" --version | sed -n '1s/^qemu-i386 version \([0-9]*\).*/\1/p')
 if [ "${qemu_major:-0}" -lt 10 ]; then
-  # Older qemu-user makes 32-bit Wine take about a minute to start.
-  echo "wine32-emulated: $codename-backports gave $("$qemu" --version | head -n 1); 10 or later is needed" >&2
+  echo "wine32-emulated: $qemu_package gave $("$qemu" --version | head -n 1); 10 or later is needed" >&2
   exit 1
 fi
 
