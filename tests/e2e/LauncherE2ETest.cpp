@@ -790,9 +790,13 @@ TEST_F(LauncherTest, HeldPictureIsSkippedSilentlyAndCopiedOnceReleased) {
     ASSERT_TRUE(main);
     ASSERT_EQ(1u, WatchCopies(1, 3000, run).size());
     {
-        // As the game holds it while it loads: nothing shared.
-        UniqueHandle held(CreateFileA(TargetPicture().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held.valid());
+        // As the game holds it while it loads: nothing shared. The launcher
+        // holds the picture it has just put in place until its close.
+        UniqueHandle held;
+        ASSERT_TRUE(WaitUntil([&] {
+            held.reset(CreateFileA(TargetPicture().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            return held.valid();
+        }, 1000));
         EXPECT_TRUE(WatchCopies(1, 2500, run).empty()) << "copied over a picture another program holds";
         EXPECT_FALSE(launcher_.FindMessageBox()) << "a skipped copy must say nothing";
     }
