@@ -6,7 +6,8 @@
 
 // Under Wine: gives the file at `relativePath` (from the current folder) to
 // another account (uid 65534) with mode 0666, through chmod and chown run as
-// Unix programs. False where that cannot be done (not Wine, or not root).
+// Unix programs. False where that cannot be done (not Wine, or neither root
+// nor sudo without a password).
 bool GiveToAnotherAccountWritableByAll(const std::string& relativePath);
 
 // Under Wine: makes `newName` a second name of `existing` with the Unix ln,

@@ -37,6 +37,7 @@ struct Files {
     std::string folder = "target";
     std::string target = "target\\pic_waitingbkgd.png";
     bool onSmallDrive = false; // emptied afterwards
+    bool onDevice = false;     // a device on a test drive, left as it is
     UniqueHandle held;
     std::string otherName; // another name of the target's bytes, if any
 };
@@ -69,13 +70,13 @@ void OnSmallDrive(Files& f, const char* drive, const Bytes& previous, const Byte
         WriteBytes(f.target, previous);
 }
 
-bool CanCreateIn(const std::string& folder) {
-    const std::string probe = folder + "\\quillmere-probe.tmp";
-    UniqueHandle h(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    const bool created = h.valid();
-    h.reset();
-    DeleteFileA(probe.c_str());
-    return created;
+// Makes the target the twin of /dev/full that small-drives.sh puts on a
+// drive of its own, where any account may create files beside it, as root
+// may in /dev.
+void OnFullDevice(Files& f) {
+    f.folder = SmallDrive("device");
+    f.target = f.folder + "\\full";
+    f.onDevice = true;
 }
 
 // What the files beside the target hold, together.
@@ -137,11 +138,7 @@ std::optional<CopyResult> RunCopy(const Row& row, void (*copy)(const char*, cons
     CreateDirectoryA(f.folder.c_str(), nullptr);
     WriteBytes(f.target, kPrevious);
     row.prepare(f);
-    if (f.folder == "Z:\\dev" && !(RunningUnderWine() && CanCreateIn(f.folder))) {
-        ADD_FAILURE() << "needs Wine with a writable /dev (root)";
-        return std::nullopt;
-    }
-    if (f.onSmallDrive && f.folder.empty()) {
+    if ((f.onSmallDrive || f.onDevice) && f.folder.empty()) {
         ADD_FAILURE() << "needs Wine and the small drives that ctest mounts (root, or sudo without a password)";
         return std::nullopt;
     }
@@ -212,8 +209,7 @@ TEST(FileCopier, EndsAtLeastAsWellAsTheWrittenCopyOnEveryFault) {
         {"replace refused", [](Files& f) { f.held = Open(f.target, 0, kShareAll); }, kPicture, ""},
         // The device refuses every byte. Its name is too short for a
         // temporary one, so the write happens in place and fails there.
-        {"failing write", [](Files& f) { f.folder = "Z:\\dev"; f.target = "Z:\\dev\\full"; }, std::nullopt,
-         "Disk full while accessing %s."},
+        {"failing write", OnFullDevice, std::nullopt, "Disk full while accessing %s."},
         // Room for one more picture, not two: the temporary file is gone
         // before the picture is written in place.
         {"replace refused on a nearly full drive",
